@@ -14,8 +14,9 @@ TreeRecord item(const QByteArray& name, int state) {
     TreeRecord r;
     r.text = name;
     r.state.imageIndex = state;
-    r.columns = {"download", "/home/user/downloads/" + name, "1048576", "waiting", "0",
-                 "ftp.example.org", "anonymous", "\xf2\xef\xf6\xe5\xf2\xc0"};
+    r.columns = {
+        "download",  "/home/user/downloads/" + name, "1048576", "waiting", "0", "ftp.example.org",
+        "anonymous", "\xf2\xef\xf6\xe5\xf2\xc0"};
     return r;
 }
 
@@ -25,7 +26,8 @@ int main() {
     TreeRecord root;
     for (int f = 0; f < 1000; ++f) {
         TreeRecord folder = item("/pub/folder_" + QByteArray::number(f), 9);
-        for (int i = 0; i < 99; ++i) folder.children.push_back(item("file_" + QByteArray::number(i) + ".dat", 1));
+        for (int i = 0; i < 99; ++i)
+            folder.children.push_back(item("file_" + QByteArray::number(i) + ".dat", 1));
         root.children.push_back(std::move(folder));
     }
     QTemporaryDir dir;

@@ -6,51 +6,91 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 using namespace listing;
 
 namespace {
 
+// The fields of one entry; texts point into the parser's buffers or own short strings.
 struct Entry {
-    QByteArray name, size, type, date, time, linkTarget, attributes, owner, group;
+    Text name, size, type, linkTarget, attributes, owner, group;
+    std::string ownSize, date, time;
+    bool sizeOwned = false;
 };
 
-Text view(const QByteArray& b) { return Text(b.constData(), size_t(b.size())); }
+// Buffers reused from line to line, so a line costs no allocation until its entry is
+// stored.
+struct Scratch {
+    std::string blanked, rebuilt, continuation, composed;
+    std::string year;
+};
 
-// Splits at CR LF, LF or CR.
-QByteArrayList splitLines(const QByteArray& data) {
-    QByteArrayList lines;
+// Splits at CR LF, LF or CR; the views point into data.
+std::vector<Text> splitLines(const QByteArray& data) {
+    std::vector<Text> lines;
+    lines.reserve(size_t(data.count('\n') + 1));
     const char* p = data.constData();
-    const char* end = p + data.size();
+    const char* const end = p + data.size();
     const char* start = p;
-    while (p < end) {
-        if (*p == '\r' || *p == '\n') {
-            lines.append(QByteArray(start, p - start));
-            if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
-            start = ++p;
-        } else {
-            ++p;
-        }
+    for (; p < end; ++p) {
+        if (*p != '\r' && *p != '\n') continue;
+        lines.emplace_back(start, size_t(p - start));
+        if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+        start = p + 1;
     }
-    if (start < end) lines.append(QByteArray(start, end - start));
+    if (start < end) lines.emplace_back(start, size_t(end - start));
     return lines;
 }
 
 // The first line that is not empty, cut to 299 characters, holds ":[" in a VMS listing.
-bool vmsHintOf(const QByteArrayList& lines) {
-    for (const QByteArray& line : lines) {
-        if (!line.isEmpty()) return line.left(299).contains(":[");
+bool vmsHintOf(const std::vector<Text>& lines) {
+    for (Text line : lines) {
+        if (!line.empty()) return line.substr(0, 299).find(":[") != Text::npos;
     }
     return false;
+}
+
+bool vmsListing(const std::vector<Text>& lines, bool hint) {
+    for (Text raw : lines) {
+        if (raw.empty()) continue;
+        const Text first = Trim(raw);
+        if (first.empty()) return hint;
+        const size_t colon = first.find(':');
+        const size_t next = colon == Text::npos ? 0 : colon + 1;
+        if (next < first.size() && first[next] == '[' && first.back() == ']') return true;
+        return hint;
+    }
+    return hint;
+}
+
+// The line with control characters blanked out; a copy is made only when it has any.
+Text blanked(Text raw, std::string& buffer) {
+    for (char c : raw) {
+        if (static_cast<unsigned char>(c) < 28) {
+            BlankOutInto(raw, buffer);
+            return buffer;
+        }
+    }
+    return raw;
 }
 
 bool looksUnix(Text line) {
     if (line.size() < 8) return false;
     for (size_t i = 0; i < 8; ++i) {
         switch (line[i]) {
-        case 'c': case 'l': case 'd': case 'w': case 'r': case 'x': case '-': break;
-        default: return false;
+        case 'c':
+        case 'l':
+        case 'd':
+        case 'w':
+        case 'r':
+        case 'x':
+        case '-':
+            break;
+        default:
+            return false;
         }
     }
     return true;
@@ -61,166 +101,159 @@ bool looksDos(Text line) {
     return (line[2] == '-' && line[5] == '-') || (line[2] == '/' && line[5] == '/');
 }
 
-void parseUnix(Text line, int year, Entry& e) {
-    Text attributes = NextToken(line);
-    e.attributes = toBytes(attributes);
-    if (!attributes.empty() && attributes[0] == 'd') e.type = QByteArrayLiteral("<DIR>");
+void parseUnix(Text line, Scratch& scratch, Entry& e) {
+    e.attributes = NextToken(line);
+    if (!e.attributes.empty() && e.attributes[0] == 'd') e.type = "<DIR>";
     std::array<Text, 20> t{};
-    for (size_t i = 1; i < t.size(); ++i) t[i] = NextToken(line);
-    const QByteArray rebuilt = UnixFieldRebuild(t);
-    Text s = view(rebuilt);
-    e.owner = toBytes(NextToken(s));
-    e.group = toBytes(NextToken(s));
-    e.size = toBytes(NextToken(s));
-    const QByteArray month = toBytes(NextToken(s));
-    const QByteArray day = toBytes(NextToken(s));
-    const QByteArray tt = ListingTime(NextToken(s));
-    QByteArray date;
-    if (tt.contains(':')) {
-        date = NormaliseDate(view(day + '/' + month + '/' + QByteArray::number(year)));
-        e.time = tt;
-    } else {
-        date = NormaliseDate(view(day + '/' + month + '/' + tt));
-        e.time = QByteArrayLiteral("00:00");
-    }
-    e.date = NormaliseDate(view(date));
-    // A line without a month token was rebuilt as "BAD INPUT LINE!", which leaves no
+    for (size_t i = 1; i < t.size(); ++i)
+        t[i] = NextToken(line);
+    // A line without a month token is rebuilt as "BAD INPUT LINE!", which leaves no
     // name, so the line is dropped.
+    UnixFieldRebuildInto(t, scratch.rebuilt);
+    Text s = scratch.rebuilt;
+    e.owner = NextToken(s);
+    e.group = NextToken(s);
+    e.size = NextToken(s);
+    const Text month = NextToken(s);
+    const Text day = NextToken(s);
+    std::string tt = ListingTime(NextToken(s));
+    const bool hasTime = tt.find(':') != std::string::npos;
+    std::string& composed = scratch.composed;
+    composed.assign(day).append(1, '/').append(month).append(1, '/').append(hasTime ? scratch.year
+                                                                                    : tt);
+    if (hasTime) {
+        e.time = std::move(tt);
+    } else {
+        e.time = "00:00";
+    }
+    e.date = NormaliseDate(NormaliseDate(composed));
     const size_t arrow = s.find("->");
     if (arrow == Text::npos) {
-        e.name = toBytes(s);
+        e.name = s;
     } else {
-        e.name = toBytes(Trim(s.substr(0, arrow)));
-        e.linkTarget = toBytes(Trim(s.substr(arrow + 2)));
+        e.name = Trim(s.substr(0, arrow));
+        e.linkTarget = Trim(s.substr(arrow + 2));
     }
 }
 
 void parseDos(Text line, Entry& e) {
     e.date = DosDate(NextToken(line));
     e.time = ListingTime(NextToken(line));
-    Text t = NextToken(line);
+    const Text t = NextToken(line);
     if (!t.empty() && t[0] != '<') {
-        e.size = toBytes(t);
+        e.size = t;
     } else {
-        e.type = toBytes(t);
+        e.type = t;
     }
-    e.name = toBytes(line);
+    e.name = line;
 }
 
 void parseAs400(Text line, Entry& e) {
-    static const Text kTypes[] = {"*DDIR", "*DIR", "*LIB",  "*MEM",  "*FLR", "*BLKSF",
-                                  "*DOC",  "*DSTMF", "*FILE", "*PGM", "*STMF"};
-    NextToken(line); // owner, not kept
-    Text size = NextToken(line);
+    static constexpr Text kTypes[] = {"*DDIR", "*DIR",   "*LIB",  "*MEM", "*FLR", "*BLKSF",
+                                      "*DOC",  "*DSTMF", "*FILE", "*PGM", "*STMF"};
+    NextToken(line); // the owner, not kept
+    const Text size = NextToken(line);
     Text type;
     if (size == "*MEM") {
-        e.size = e.date = e.time = QByteArrayLiteral("N/A");
+        e.size = "N/A";
+        e.date = e.time = "N/A";
         type = size;
     } else {
-        e.size = toBytes(size);
-        e.date = toBytes(NextToken(line));
-        e.time = toBytes(NextToken(line));
+        e.size = size;
+        e.date = NextToken(line);
+        e.time = NextToken(line);
         type = NextToken(line);
     }
-    e.name = toBytes(line);
-    if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes)) e.name.clear();
-    if (type == "*DIR" || type == "*DDIR" || type == "*LIB" || type == "*FLR") {
-        e.type = QByteArrayLiteral("<DIR>");
-    }
+    if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes)) return;
+    e.name = line;
+    if (type == "*DIR" || type == "*DDIR" || type == "*LIB" || type == "*FLR") e.type = "<DIR>";
 }
 
 // A VMS name alone on its line continues on the next line, which is consumed.
-void parseVms(Text line, QByteArrayList& names, qsizetype index, Entry& e) {
-    QByteArray name = toBytes(NextToken(line));
-    QByteArray continuation;
-    if (line.empty() && index + 1 < names.size()) {
-        continuation = BlankOut(view(names[index + 1]));
-        line = Trim(view(continuation));
-        names[index + 1].clear();
+void parseVms(Text line, std::vector<Text>& lines, size_t index, Scratch& scratch, Entry& e) {
+    const Text name = NextToken(line);
+    if (line.empty() && index + 1 < lines.size()) {
+        line = Trim(blanked(lines[index + 1], scratch.continuation));
+        lines[index + 1] = {};
     }
-    const int64_t blocks = LeadingInteger(NextToken(line));
-    int64_t bytes = 0;
-    if (__builtin_mul_overflow(blocks, int64_t(512), &bytes)) {
-        bytes = blocks < 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+    int64_t bytesUsed = 0;
+    if (__builtin_mul_overflow(LeadingInteger(NextToken(line)), int64_t(512), &bytesUsed)) {
+        bytesUsed = std::numeric_limits<int64_t>::max();
     }
-    e.size = QByteArray::number(qint64(bytes));
+    e.ownSize = std::to_string(bytesUsed);
+    e.sizeOwned = true;
     const Text date = NextToken(line);
     e.time = ListingTime(NextToken(line));
     e.date = NormaliseDate(date);
-    e.group = toBytes(BracketToken(line));
-    e.attributes = toBytes(NextToken(line));
-    const qsizetype semicolon = name.indexOf(';');
-    const QByteArray base = semicolon < 0 ? QByteArray() : name.left(semicolon);
-    if (name.toUpper().contains(".DIR")) {
-        e.type = QByteArrayLiteral("<DIR>");
-        e.name = toBytes(WithoutExtension(view(base)));
+    e.group = BracketToken(line);
+    e.attributes = NextToken(line);
+    const size_t semicolon = name.find(';');
+    const Text base = semicolon == Text::npos ? Text() : name.substr(0, semicolon);
+    std::string upperName(name);
+    for (char& c : upperName)
+        c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+    if (upperName.find(".DIR") != std::string::npos) {
+        e.type = "<DIR>";
+        e.name = WithoutExtension(base);
     } else {
         e.name = base;
     }
 }
 
-bool vmsListing(const QByteArrayList& names, bool hint) {
-    for (const QByteArray& raw : names) {
-        if (raw.isEmpty()) continue;
-        Text first = Trim(view(raw));
-        if (first.empty()) return hint;
-        size_t colon = first.find(':');
-        size_t next = colon == Text::npos ? 0 : colon + 1;
-        if (next < first.size() && first[next] == '[' && first.back() == ']') return true;
-        return hint;
+void parseLines(std::vector<Text>& lines, bool vmsHint, int currentYear, ListingColumns& out) {
+    out.clear();
+    if (lines.empty()) return;
+    const bool vms = vmsListing(lines, vmsHint);
+    Scratch scratch;
+    scratch.year = std::to_string(currentYear != 0 ? currentYear : QDate::currentDate().year());
+    for (ListingTexts* list : {&out.names, &out.sizes, &out.types, &out.dates, &out.times,
+                               &out.linkTargets, &out.attributes, &out.owners, &out.groups}) {
+        list->reserve(lines.size());
     }
-    return hint;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Text line = Trim(blanked(lines[i], scratch.blanked));
+        if (line.empty()) continue;
+        Entry e;
+        if (vms) {
+            parseVms(line, lines, i, scratch, e);
+        } else if (looksUnix(line)) {
+            parseUnix(line, scratch, e);
+        } else if (looksDos(line)) {
+            parseDos(line, e);
+        } else if (TokenN(line, 5)[0] == '*' || TokenN(line, 2)[0] == '*') {
+            parseAs400(line, e);
+        }
+        // Names are cut from blanked, trimmed text, so an empty name is the only one
+        // that trims to nothing.
+        if (e.name.empty()) continue;
+        out.names.emplace_back(e.name);
+        out.sizes.emplace_back(e.sizeOwned ? Text(e.ownSize) : e.size);
+        out.types.emplace_back(e.type);
+        out.dates.push_back(std::move(e.date));
+        out.times.push_back(std::move(e.time));
+        out.linkTargets.emplace_back(e.linkTarget);
+        out.attributes.emplace_back(e.attributes);
+        out.owners.emplace_back(e.owner);
+        out.groups.emplace_back(e.group);
+    }
 }
 
 } // namespace
 
 void ListingColumns::clear() {
-    for (QByteArrayList* list :
+    for (ListingTexts* list :
          {&names, &sizes, &types, &dates, &times, &linkTargets, &attributes, &owners, &groups}) {
         list->clear();
     }
 }
 
 void ParseListing(ListingColumns& columns, bool vmsHint, int currentYear) {
-    QByteArrayList& names = columns.names;
-    const qsizetype n = names.size();
+    std::vector<Text> lines;
+    lines.reserve(columns.names.size());
+    for (const std::string& raw : columns.names)
+        lines.emplace_back(raw);
     ListingColumns out;
-    if (n == 0) {
-        columns = out;
-        return;
-    }
-    const bool vms = vmsListing(names, vmsHint);
-    const int year = currentYear != 0 ? currentYear : QDate::currentDate().year();
-    for (QByteArrayList* list : {&out.names, &out.sizes, &out.types, &out.dates, &out.times,
-                                 &out.linkTargets, &out.attributes, &out.owners, &out.groups}) {
-        list->reserve(n);
-    }
-    for (qsizetype i = 0; i < n; ++i) {
-        const QByteArray blanked = BlankOut(view(names[i]));
-        const Text line = Trim(view(blanked));
-        if (line.empty()) continue;
-        Entry e;
-        if (vms) {
-            parseVms(line, names, i, e);
-        } else if (looksUnix(line)) {
-            parseUnix(line, year, e);
-        } else if (looksDos(line)) {
-            parseDos(line, e);
-        } else {
-            const Text tok5 = TokenN(line, 5), tok2 = TokenN(line, 2);
-            if (tok5[0] == '*' || tok2[0] == '*') parseAs400(line, e);
-        }
-        if (Trim(view(BlankOut(view(e.name)))).empty()) continue;
-        out.names.append(std::move(e.name));
-        out.sizes.append(std::move(e.size));
-        out.types.append(std::move(e.type));
-        out.dates.append(std::move(e.date));
-        out.times.append(std::move(e.time));
-        out.linkTargets.append(std::move(e.linkTarget));
-        out.attributes.append(std::move(e.attributes));
-        out.owners.append(std::move(e.owner));
-        out.groups.append(std::move(e.group));
-    }
+    parseLines(lines, vmsHint, currentYear, out);
     columns = std::move(out);
 }
 
@@ -229,7 +262,6 @@ void ReadListingFile(const QString& file, ListingColumns& columns) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return;
     const QByteArray data = f.readAll();
-    columns.names = splitLines(data);
-    const bool hint = vmsHintOf(columns.names);
-    ParseListing(columns, hint);
+    std::vector<Text> lines = splitLines(data);
+    parseLines(lines, vmsHintOf(lines), 0, columns);
 }

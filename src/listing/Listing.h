@@ -6,21 +6,28 @@
 // texts in the forms the remote pane and the transfer worker expect.
 #pragma once
 
-#include <QByteArrayList>
 #include <QString>
 
-struct ListingColumns {
-    QByteArrayList names;
-    QByteArrayList sizes;
-    QByteArrayList types;       // "<DIR>" for a folder, "" otherwise
-    QByteArrayList dates;       // MM/DD/YYYY (AS/400: as the server gave it)
-    QByteArrayList times;       // HH:MM (AS/400: as given, "N/A" for members)
-    QByteArrayList linkTargets; // text after "->" of a Unix symbolic link
-    QByteArrayList attributes;  // Unix permissions, VMS protection
-    QByteArrayList owners;
-    QByteArrayList groups;
+#include <string>
+#include <vector>
 
-    qsizetype count() const { return names.size(); }
+// Texts are the bytes the server sent (UTF-8 for names from a modern server). Most
+// fields are short enough to live inside std::string itself, which keeps a listing of
+// a million entries from costing millions of allocations.
+using ListingTexts = std::vector<std::string>;
+
+struct ListingColumns {
+    ListingTexts names;
+    ListingTexts sizes;
+    ListingTexts types;       // "<DIR>" for a folder, "" otherwise
+    ListingTexts dates;       // MM/DD/YYYY (AS/400: as the server gave it)
+    ListingTexts times;       // HH:MM (AS/400: as given, "N/A" for members)
+    ListingTexts linkTargets; // text after "->" of a Unix symbolic link
+    ListingTexts attributes;  // Unix permissions, VMS protection
+    ListingTexts owners;
+    ListingTexts groups;
+
+    size_t count() const { return names.size(); }
     void clear();
 };
 

@@ -1,18 +1,30 @@
 #include "ListingText.h"
 
 #include <limits>
+#include <unordered_map>
 
 namespace listing {
 
 namespace {
 
-constexpr const char* kMonths[12] = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",
-                                     "MAY",     "JUNE",     "JULY",      "AUGUST",
-                                     "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+constexpr Text kMonths[12] = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                              "MAY",       "JUNE",     "JULY",     "AUGUST",
+                              "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+std::string upperCopy(Text s) {
+    std::string out(s);
+    for (char& c : out)
+        c = upper(c);
+    return out;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c) {
     if (isDigit(c)) return c - '0';
@@ -37,11 +49,11 @@ size_t dateSeparator(Text s) {
 
 } // namespace
 
-QByteArray BlankOut(Text s) {
-    QByteArray out(qsizetype(s.size()), Qt::Uninitialized);
-    char* d = out.data();
-    for (char c : s) *d++ = (static_cast<unsigned char>(c) < 28) ? ' ' : c;
-    return out;
+void BlankOutInto(Text s, std::string& out) {
+    out.assign(s);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 28) c = ' ';
+    }
 }
 
 Text Trim(Text s) {
@@ -52,17 +64,24 @@ Text Trim(Text s) {
 }
 
 Text NextToken(Text& s) {
-    if (s.empty()) return {};
-    size_t p = s.find(' ');
-    if (p == Text::npos) p = s.size();
-    Text token = s.substr(0, p);
-    s = Trim(s.substr(p));
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p < end && *p != ' ')
+        ++p;
+    const Text token(s.data(), size_t(p - s.data()));
+    while (p < end && *p == ' ')
+        ++p;
+    const char* e = end;
+    while (e > p && e[-1] == ' ')
+        --e;
+    s = Text(p, size_t(e - p));
     return token;
 }
 
 Text TokenN(Text s, int n) {
     Text token;
-    for (int i = 0; i < n; ++i) token = NextToken(s);
+    for (int i = 0; i < n; ++i)
+        token = NextToken(s);
     return token.empty() ? Text("-") : token;
 }
 
@@ -79,7 +98,8 @@ Text BracketToken(Text& s) {
 
 int64_t LeadingInteger(Text s) {
     size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     int base = 10;
@@ -95,73 +115,83 @@ int64_t LeadingInteger(Text s) {
     for (; i < s.size(); ++i) {
         int digit = base == 16 ? hexValue(s[i]) : (isDigit(s[i]) ? s[i] - '0' : -1);
         if (digit < 0) break;
-        if (value > (kMax - digit) / base) {
-            value = kMax;
-        } else {
-            value = value * base + digit;
-        }
+        value = value > (kMax - digit) / base ? kMax : value * base + digit;
     }
     return negative ? -value : value;
 }
 
-QByteArray TwoDigits(int64_t n) {
-    QByteArray text = QByteArray::number(qint64(n));
-    if (text.size() < 2) text.prepend('0');
+std::string TwoDigits(int64_t n) {
+    std::string text = std::to_string(n);
+    if (text.size() < 2) text.insert(text.begin(), '0');
     return text;
 }
 
 int MonthNumber(Text token) {
+    // Every piece of every month name, with the number of the first month holding it.
+    static const std::unordered_map<Text, int> pieces = [] {
+        std::unordered_map<Text, int> map;
+        for (int m = 0; m < 12; ++m) {
+            const Text name = kMonths[m];
+            for (size_t from = 0; from < name.size(); ++from) {
+                for (size_t len = 1; from + len <= name.size(); ++len)
+                    map.try_emplace(name.substr(from, len), m + 1);
+            }
+        }
+        return map;
+    }();
     if (token.empty() || token.size() > 9) return 0;
     char buf[9];
-    for (size_t i = 0; i < token.size(); ++i) buf[i] = upper(token[i]);
-    Text up(buf, token.size());
-    for (int m = 0; m < 12; ++m) {
-        if (Text(kMonths[m]).find(up) != Text::npos) return m + 1;
+    for (size_t i = 0; i < token.size(); ++i) {
+        buf[i] = upper(token[i]);
+        if (buf[i] < 'A' || buf[i] > 'Z') return 0; // month names hold letters only
     }
-    return 0;
+    const auto it = pieces.find(Text(buf, token.size()));
+    return it == pieces.end() ? 0 : it->second;
 }
 
-QByteArray ListingTime(Text token) {
-    QByteArray t = toBytes(token).toUpper();
+std::string ListingTime(Text token) {
+    std::string t = upperCopy(token);
     if (t.size() < 6) return t;
     // "3:45PM": a one-digit hour would otherwise give a malformed time.
-    if (t.at(1) == ':') t.prepend('0');
-    if (t.contains("PM")) {
-        int64_t h = LeadingInteger(Text(t.constData(), 2));
+    if (t[1] == ':') t.insert(t.begin(), '0');
+    if (t.find("PM") != std::string::npos) {
+        int64_t h = LeadingInteger(Text(t).substr(0, 2));
         if (h < 12) h += 12;
-        return TwoDigits(h) + t.mid(2, 3);
+        return TwoDigits(h) + t.substr(2, 3);
     }
-    return t.left(5);
+    return t.substr(0, 5);
 }
 
-QByteArray NormaliseDate(Text d) {
-    size_t p = dateSeparator(d);
-    if (p == Text::npos) return toBytes(d);
-    QByteArray a = TwoDigits(LeadingInteger(d.substr(0, p)));
-    Text rest = d.substr(p + 1);
-    size_t q = dateSeparator(rest);
-    if (q == Text::npos) return toBytes(d);
-    QByteArray b = toBytes(rest.substr(0, q)).toUpper();
-    Text c = rest.substr(q + 1);
-    QByteArray result;
-    result.reserve(a.size() + b.size() + qsizetype(c.size()) + 2);
-    if (!b.isEmpty() && isDigit(b.at(0))) {
-        result.append(a).append('/').append(b);
+std::string NormaliseDate(Text d) {
+    const size_t p = dateSeparator(d);
+    if (p == Text::npos) return std::string(d);
+    const Text rest = d.substr(p + 1);
+    const size_t q = dateSeparator(rest);
+    if (q == Text::npos) return std::string(d);
+    const std::string a = TwoDigits(LeadingInteger(d.substr(0, p)));
+    std::string b = upperCopy(rest.substr(0, q));
+    const Text c = rest.substr(q + 1);
+    std::string result;
+    result.reserve(a.size() + b.size() + c.size() + 2);
+    if (!b.empty() && isDigit(b[0])) {
+        result.append(a).append(1, '/').append(b);
     } else {
-        int month = MonthNumber(Text(b.constData(), size_t(b.size())));
+        const int month = MonthNumber(b);
         if (month != 0) b = TwoDigits(month);
-        result.append(b).append('/').append(a);
+        result.append(b).append(1, '/').append(a);
     }
-    result.append('/').append(c.data(), qsizetype(c.size()));
+    result.append(1, '/').append(c);
     return result;
 }
 
-QByteArray DosDate(Text token) {
-    QByteArray t = toBytes(token).replace('-', '/');
-    Text tv(t.constData(), size_t(t.size()));
-    int64_t y = LeadingInteger(chars(tv, 7, 8));
-    int64_t year = y < 30 ? y + 2000 : y + 1900;
-    return toBytes(chars(tv, 1, 6)) + QByteArray::number(qint64(year));
+std::string DosDate(Text token) {
+    std::string t(token);
+    for (char& c : t) {
+        if (c == '-') c = '/';
+    }
+    const int64_t y = LeadingInteger(chars(t, 7, 8));
+    const int64_t year = y < 30 ? y + 2000 : y + 1900;
+    return std::string(chars(t, 1, 6)) + std::to_string(year);
 }
 
 Text WithoutExtension(Text name) {
@@ -169,23 +199,24 @@ Text WithoutExtension(Text name) {
     return p == Text::npos ? name : name.substr(0, p);
 }
 
-QByteArray UnixFieldRebuild(const std::array<Text, 20>& t) {
-    int i = 0;
-    while (i < 20 && MonthNumber(t[size_t(i)]) == 0) ++i;
-    if (i == 20) return QByteArrayLiteral("BAD INPUT LINE!");
+void UnixFieldRebuildInto(const std::array<Text, 20>& t, std::string& out) {
+    size_t i = 0;
+    while (i < t.size() && MonthNumber(t[i]) == 0)
+        ++i;
+    if (i == t.size()) {
+        out.assign("BAD INPUT LINE!");
+        return;
+    }
     Text found[2];
     int met = 0;
-    for (int j = i - 2; j >= 0 && met < 2; --j) {
-        if (t[size_t(j)] == "@") continue;
-        found[met++] = t[size_t(j)];
+    for (size_t j = i - 1; j-- > 0 && met < 2;) {
+        if (t[j] != "@") found[met++] = t[j];
     }
     const Text group = found[0], owner = found[1];
-    QByteArray out;
-    out.reserve(96);
-    out.append(owner.data(), qsizetype(owner.size())).append(' ');
-    out.append(group.data(), qsizetype(group.size())).append(' ');
-    for (int j = i - 1; j < 20; ++j) out.append(t[size_t(j)].data(), qsizetype(t[size_t(j)].size())).append(' ');
-    return out;
+    out.clear();
+    out.append(owner).append(1, ' ').append(group).append(1, ' ');
+    for (size_t j = i - 1; j < t.size(); ++j)
+        out.append(t[j]).append(1, ' ');
 }
 
 } // namespace listing

@@ -10,16 +10,24 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace listing {
 
 using Text = std::string_view;
 
-inline QByteArray toBytes(Text t) { return QByteArray(t.data(), qsizetype(t.size())); }
+inline QByteArray toBytes(Text t) {
+    return QByteArray(t.data(), qsizetype(t.size()));
+}
 
 // Every character with a code below 28 becomes a space.
-QByteArray BlankOut(Text s);
+void BlankOutInto(Text s, std::string& out);
+inline std::string BlankOut(Text s) {
+    std::string out;
+    BlankOutInto(s, out);
+    return out;
+}
 // Removes leading and trailing spaces (only the space character counts).
 Text Trim(Text s);
 // Takes the token before the first space and leaves the trimmed rest in s.
@@ -32,19 +40,24 @@ Text BracketToken(Text& s);
 // hexadecimal. Saturates instead of overflowing.
 int64_t LeadingInteger(Text s);
 // Decimal text with a "0" in front when shorter than two characters.
-QByteArray TwoDigits(int64_t n);
+std::string TwoDigits(int64_t n);
 // 1..12 for the first month name that contains the upper-cased token, else 0.
 int MonthNumber(Text token);
 // HH:MM from the time forms servers print (10:30, 03:45PM, 10:30:15).
-QByteArray ListingTime(Text token);
+std::string ListingTime(Text token);
 // DD/Mon/YYYY, DD-MON-YYYY, MM/DD/YYYY and the like to MM/DD/YYYY.
-QByteArray NormaliseDate(Text d);
+std::string NormaliseDate(Text d);
 // MM-DD-YY to MM/DD/YYYY (years below 30 are 20xx).
-QByteArray DosDate(Text token);
+std::string DosDate(Text token);
 // The name without the part from its last "." on.
 Text WithoutExtension(Text name);
 // Rebuilds the fields after a Unix permission field from the 19 tokens that follow it
 // (t[0] is always empty): "owner group size month ..." or "BAD INPUT LINE!".
-QByteArray UnixFieldRebuild(const std::array<Text, 20>& t);
+void UnixFieldRebuildInto(const std::array<Text, 20>& t, std::string& out);
+inline std::string UnixFieldRebuild(const std::array<Text, 20>& t) {
+    std::string out;
+    UnixFieldRebuildInto(t, out);
+    return out;
+}
 
 } // namespace listing

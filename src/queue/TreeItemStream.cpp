@@ -58,10 +58,12 @@ public:
         i32(-1);
         text(r.hint);
         i32(int32_t(r.columns.size()));
-        for (const QByteArray& c : r.columns) text(c);
+        for (const QByteArray& c : r.columns)
+            text(c);
         u8(0); // no cell styles
         i32(int32_t(r.children.size()));
-        for (const TreeRecord& child : r.children) record(child);
+        for (const TreeRecord& child : r.children)
+            record(child);
     }
 
 private:
@@ -74,7 +76,8 @@ struct Damage {
 
 class Reader {
 public:
-    explicit Reader(const QByteArray& in) : m_p(in.constData()), m_end(in.constData() + in.size()), m_begin(m_p) {}
+    explicit Reader(const QByteArray& in)
+        : m_p(in.constData()), m_end(in.constData() + in.size()), m_begin(m_p) {}
 
     // Reads a record with all its children. A record joins its parent only once its
     // own fields are complete, so a damaged file leaves no half-read item behind.
@@ -102,7 +105,8 @@ private:
         if (k < 0) fail(QStringLiteral("negative number of column texts (%1)").arg(k));
         need(qint64(k) * 4, "column texts");
         r.columns.reserve(k);
-        for (int32_t i = 0; i < k; ++i) r.columns.append(bytes(i32(), "column text"));
+        for (int32_t i = 0; i < k; ++i)
+            r.columns.append(bytes(i32(), "column text"));
         if (marked && u8() != 0) fail(QStringLiteral("cell styles are not supported"));
         const int32_t c = i32();
         if (c < 0) fail(QStringLiteral("negative number of child items (%1)").arg(c));
@@ -110,7 +114,8 @@ private:
     }
 
     void children(TreeRecord& r, int32_t count, int depth) {
-        if (count > 0 && depth >= kMaxDepth) fail(QStringLiteral("items are nested more than %1 levels deep").arg(kMaxDepth));
+        if (count > 0 && depth >= kMaxDepth)
+            fail(QStringLiteral("items are nested more than %1 levels deep").arg(kMaxDepth));
         // Every child record takes at least 12 bytes; a count the file cannot hold must not
         // allocate, but the children that are there are still read.
         r.children.reserve(size_t(std::min<qint64>(count, (m_end - m_p) / 12)));
@@ -153,7 +158,8 @@ private:
                        (uint32_t(b[3]) << 24));
     }
     QByteArray bytes(int32_t n, const char* what) {
-        if (n < 0) fail(QStringLiteral("negative length %1 of a %2").arg(n).arg(QLatin1String(what)));
+        if (n < 0)
+            fail(QStringLiteral("negative length %1 of a %2").arg(n).arg(QLatin1String(what)));
         need(n, what);
         QByteArray b(m_p, n);
         m_p += n;

@@ -48,16 +48,19 @@ void sortExtensions(QStringList& list) {
 
 } // namespace
 
-const SettingDef& settingDef(Setting s) { return kDefs[size_t(s)]; }
+const SettingDef& settingDef(Setting s) {
+    return kDefs[size_t(s)];
+}
 
 QStringList defaultAsciiExtensions() {
-    return {QStringLiteral(".asp"), QStringLiteral(".cfm"),   QStringLiteral(".cpp"),
+    return {QStringLiteral(".asp"), QStringLiteral(".cfm"),  QStringLiteral(".cpp"),
             QStringLiteral(".htm"), QStringLiteral(".html"), QStringLiteral(".shtml"),
             QStringLiteral(".txt")};
 }
 
 SettingsRecord::SettingsRecord() : m_extensions(defaultAsciiExtensions()) {
-    for (int i = 0; i < kSettingCount; ++i) m_values[size_t(i)] = QString::fromLatin1(kDefs[size_t(i)].defaultValue);
+    for (int i = 0; i < kSettingCount; ++i)
+        m_values[size_t(i)] = QString::fromLatin1(kDefs[size_t(i)].defaultValue);
 }
 
 bool SettingsRecord::applyStored(Setting s, const QString& stored) {
@@ -72,7 +75,8 @@ bool SettingsRecord::applyStored(Setting s, const QString& stored) {
     }
     case K::Integer: {
         const int value = stored.trimmed().toInt(&ok);
-        setInteger(s, ok ? std::clamp(value, def.minimum, def.maximum) : QString::fromLatin1(def.defaultValue).toInt());
+        setInteger(s, ok ? std::clamp(value, def.minimum, def.maximum)
+                         : QString::fromLatin1(def.defaultValue).toInt());
         break;
     }
     case K::Colour: {

@@ -68,9 +68,9 @@ const SettingDef& settingDef(Setting s);
 // The system colour "window background", the default of the list backgrounds.
 constexpr int kSystemWindowColour = -2147483643;
 
-inline const QStringList kConnectionTypes = {
-    QStringLiteral("Direct"), QStringLiteral("Proxy"), QStringLiteral("Socks4"),
-    QStringLiteral("Socks4A"), QStringLiteral("Socks5")};
+inline const QStringList kConnectionTypes = {QStringLiteral("Direct"), QStringLiteral("Proxy"),
+                                             QStringLiteral("Socks4"), QStringLiteral("Socks4A"),
+                                             QStringLiteral("Socks5")};
 
 QStringList defaultAsciiExtensions();
 

@@ -9,7 +9,8 @@ const QString kExtensionGroup = QStringLiteral("Settings/AsciiExtensions");
 
 QStringList valueNames() {
     QStringList names;
-    for (int i = 0; i < kSettingCount; ++i) names << QString::fromLatin1(settingDef(Setting(i)).name);
+    for (int i = 0; i < kSettingCount; ++i)
+        names << QString::fromLatin1(settingDef(Setting(i)).name);
     return names;
 }
 
@@ -32,7 +33,8 @@ SettingsStore::SettingsStore()
 QStringList SettingsStore::readValues(const QString& group, const QStringList& names) {
     QStringList values;
     m_settings.beginGroup(group);
-    for (const QString& name : names) values << m_settings.value(name).toString();
+    for (const QString& name : names)
+        values << m_settings.value(name).toString();
     m_settings.endGroup();
     return values;
 }
@@ -40,7 +42,8 @@ QStringList SettingsStore::readValues(const QString& group, const QStringList& n
 void SettingsStore::writeValues(const QString& group, const QStringList& names,
                                 const QStringList& values) {
     m_settings.beginGroup(group);
-    for (qsizetype i = 0; i < names.size(); ++i) m_settings.setValue(names[i], values.value(i));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        m_settings.setValue(names[i], values.value(i));
     m_settings.endGroup();
 }
 
@@ -54,7 +57,8 @@ QStringList SettingsStore::load(SettingsRecord& record) {
         QString stored = values[i];
         if (settingDef(s).kind == SettingKind::Secret) stored = unscrambleFromStorage(stored);
         if (!record.applyStored(s, stored)) {
-            problems << QStringLiteral("The stored setting %1 (\"%2\") is not valid; %3 is used instead.")
+            problems << QStringLiteral(
+                            "The stored setting %1 (\"%2\") is not valid; %3 is used instead.")
                             .arg(names[i], stored, record.text(s));
         }
     }
@@ -84,7 +88,9 @@ bool SettingsStore::save(const SettingsRecord& record, QString* error) {
 
     m_settings.sync();
     if (m_settings.status() != QSettings::NoError) {
-        if (error) *error = QStringLiteral("Cannot write the settings to \"%1\".").arg(m_settings.fileName());
+        if (error)
+            *error =
+                QStringLiteral("Cannot write the settings to \"%1\".").arg(m_settings.fileName());
         return false;
     }
     return true;

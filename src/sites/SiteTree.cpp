@@ -24,9 +24,11 @@ TreeRecord toRecord(const SiteEntry& e) {
     r.text = e.label.toUtf8();
     r.state.imageIndex = int32_t(e.kind);
     r.state.flags = e.displayFlags;
-    for (const QString& c : e.columns) r.columns << c.toUtf8();
+    for (const QString& c : e.columns)
+        r.columns << c.toUtf8();
     r.children.reserve(e.children.size());
-    for (const auto& child : e.children) r.children.push_back(toRecord(*child));
+    for (const auto& child : e.children)
+        r.children.push_back(toRecord(*child));
     return r;
 }
 
@@ -36,12 +38,15 @@ std::unique_ptr<SiteEntry> fromRecord(const TreeRecord& r, SiteEntry* parent) {
     const int32_t kind = r.state.imageIndex;
     e->kind = (kind == 1 || kind == 2) ? SiteKind(kind) : SiteKind::Folder;
     e->displayFlags = r.state.flags;
-    for (const QByteArray& c : r.columns) e->columns << QString::fromUtf8(c);
+    for (const QByteArray& c : r.columns)
+        e->columns << QString::fromUtf8(c);
     if (e->kind != SiteKind::Folder) {
-        while (e->columns.size() < kSiteColumnCount) e->columns << QString();
+        while (e->columns.size() < kSiteColumnCount)
+            e->columns << QString();
     }
     e->parent = parent;
-    for (const TreeRecord& child : r.children) e->children.push_back(fromRecord(child, e.get()));
+    for (const TreeRecord& child : r.children)
+        e->children.push_back(fromRecord(child, e.get()));
     return e;
 }
 
@@ -56,7 +61,8 @@ bool isWithin(const SiteEntry* entry, const SiteEntry* ancestor) {
 QString damagedCopyName(const QString& path) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = QStringLiteral("%1.damaged-%2").arg(path, stamp);
-    for (int n = 2; QFileInfo::exists(name); ++n) name = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
     return name;
 }
 
@@ -91,7 +97,8 @@ SiteTree::LoadResult SiteTree::load() {
         result.keptAs = damagedCopyName(m_path);
         if (!QFile::rename(m_path, result.keptAs)) {
             result.keptAs.clear();
-            result.error += QStringLiteral(" The damaged file could not be kept; it is left as it is.");
+            result.error +=
+                QStringLiteral(" The damaged file could not be kept; it is left as it is.");
             resetToRoot();
             return result;
         }
@@ -99,14 +106,16 @@ SiteTree::LoadResult SiteTree::load() {
         if (!save()) result.error += QLatin1Char(' ') + m_lastError;
         return result;
     }
-    for (const TreeRecord& r : top.children) m_top.push_back(fromRecord(r, nullptr));
+    for (const TreeRecord& r : top.children)
+        m_top.push_back(fromRecord(r, nullptr));
     if (m_top.empty()) resetToRoot();
     return result;
 }
 
 bool SiteTree::save() {
     TreeRecord top;
-    for (const auto& e : m_top) top.children.push_back(toRecord(*e));
+    for (const auto& e : m_top)
+        top.children.push_back(toRecord(*e));
     QString error;
     if (!treestream::SaveFile(top, m_path, &error)) {
         m_lastError = error;
@@ -118,7 +127,10 @@ bool SiteTree::save() {
 
 int SiteTree::count() const {
     int n = 0;
-    walk(m_top, [&](SiteEntry&) { ++n; return false; });
+    walk(m_top, [&](SiteEntry&) {
+        ++n;
+        return false;
+    });
     return n;
 }
 
@@ -214,7 +226,8 @@ bool SiteTree::move(int source, int target) {
     SiteEntry* s = entryAt(source);
     SiteEntry* t = entryAt(target);
     auto& siblings = s->parent->children;
-    auto it = std::find_if(siblings.begin(), siblings.end(), [s](const auto& c) { return c.get() == s; });
+    auto it =
+        std::find_if(siblings.begin(), siblings.end(), [s](const auto& c) { return c.get() == s; });
     std::unique_ptr<SiteEntry> moving = std::move(*it);
     siblings.erase(it);
     moving->parent = t;
@@ -228,7 +241,8 @@ std::optional<SiteConnection> SiteTree::connection(int index) const {
     SiteConnection c;
     c.host = e->columns.value(ColHost);
     c.user = e->columns.value(ColUser);
-    if (c.user.isEmpty() || c.user == QLatin1String("anonymous")) c.user = QStringLiteral("anonymous");
+    if (c.user.isEmpty() || c.user == QLatin1String("anonymous"))
+        c.user = QStringLiteral("anonymous");
     c.password = e->columns.value(ColPassword);
     if (c.password.isEmpty()) c.password = QStringLiteral("rover@");
     c.port = e->columns.value(ColPort);

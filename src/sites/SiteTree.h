@@ -14,7 +14,15 @@
 enum class SiteKind { Folder = 0, Site = 1, Bookmark = 2 };
 
 // Column texts of a site or bookmark.
-enum SiteColumn { ColHost, ColUser, ColPassword, ColPort, ColLocalDir, ColRemoteDir, kSiteColumnCount };
+enum SiteColumn {
+    ColHost,
+    ColUser,
+    ColPassword,
+    ColPort,
+    ColLocalDir,
+    ColRemoteDir,
+    kSiteColumnCount
+};
 
 struct SiteEntry {
     QString label;

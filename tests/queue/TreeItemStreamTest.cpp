@@ -1,5 +1,5 @@
-#include "Scratch.h"
 #include "TreeItemStream.h"
+#include "Scratch.h"
 
 #include <QFile>
 
@@ -13,7 +13,9 @@ QByteArray le32(int32_t v) {
     return QByteArray(b, 4);
 }
 
-QByteArray text(const QByteArray& t) { return le32(int32_t(t.size())) + t; }
+QByteArray text(const QByteArray& t) {
+    return le32(int32_t(t.size())) + t;
+}
 
 // The state block as written for queue items, with the given flags and image index.
 QByteArray defaultBlock(uint16_t flags, int32_t image) {
@@ -32,8 +34,8 @@ TreeRecord fileItem(const QByteArray& path, int state) {
     TreeRecord r;
     r.text = path;
     r.state.imageIndex = state;
-    r.columns = {"download", "/home/u/" + path, "1234", "waiting", "0", "ftp.example.org", "user",
-                 "\xf0\xe1\xf3\xf3"};
+    r.columns = {"download", "/home/u/" + path, "1234", "waiting",
+                 "0",        "ftp.example.org", "user", "\xf0\xe1\xf3\xf3"};
     return r;
 }
 
@@ -54,11 +56,13 @@ TEST(TreeItemStream, FolderRecordHoldsItsChildrenAfterItsOwnColumns) {
 
     QByteArray expectedFolder = le32(-10) + text("pub") + defaultBlock(TreeItemState::Expanded, 9) +
                                 QByteArray(1, '\1') + le32(-1) + text("") + le32(8);
-    for (const QByteArray& c : folder.columns) expectedFolder += text(c);
+    for (const QByteArray& c : folder.columns)
+        expectedFolder += text(c);
     expectedFolder += QByteArray(1, '\0') + le32(1);
-    QByteArray expectedChild = le32(-10) + text("a.txt") + defaultBlock(0, 1) + QByteArray(1, '\1') +
-                               le32(-1) + text("") + le32(8);
-    for (const QByteArray& c : folder.children[0].columns) expectedChild += text(c);
+    QByteArray expectedChild = le32(-10) + text("a.txt") + defaultBlock(0, 1) +
+                               QByteArray(1, '\1') + le32(-1) + text("") + le32(8);
+    for (const QByteArray& c : folder.children[0].columns)
+        expectedChild += text(c);
     expectedChild += QByteArray(1, '\0') + le32(0);
 
     const QByteArray written = treestream::Write(root);
@@ -73,7 +77,8 @@ TEST(TreeItemStream, FolderRecordHoldsItsChildrenAfterItsOwnColumns) {
 
 TEST(TreeItemStream, QueueRoundTripKeepsTextsStatesAndOrder) {
     TreeRecord root;
-    for (int i = 0; i < 50; ++i) root.children.push_back(fileItem("/f" + QByteArray::number(i), i % 15));
+    for (int i = 0; i < 50; ++i)
+        root.children.push_back(fileItem("/f" + QByteArray::number(i), i % 15));
     root.children[3].children.push_back(fileItem("inner", 2));
     root.children[3].children[0].children.push_back(fileItem("deeper", 3));
     root.children[7].hint = "a hint";
@@ -104,7 +109,7 @@ TEST(TreeItemStream, FocusedBitIsNotWrittenAndSelectionIsNotRead) {
 
 TEST(TreeItemStream, ReadsRecordsWithoutAMarker) {
     // Root without marker and without hint, one child without marker but with a hint.
-    const QByteArray data = text("") + le32(0) + le32(1) +                         //
+    const QByteArray data = text("") + le32(0) + le32(1) + //
                             text("old") + le32(-1) + text("h") + le32(2) + text("c1") + text("c2") +
                             le32(0);
     TreeRecord back;
@@ -124,13 +129,15 @@ struct Damage {
     size_t kept = 0; // complete items still read
 };
 
-void PrintTo(const Damage& d, std::ostream* os) { *os << d.label; }
+void PrintTo(const Damage& d, std::ostream* os) {
+    *os << d.label;
+}
 
 class DamagedStreamTest : public ::testing::TestWithParam<Damage> {};
 
 // Offsets into a file holding one item "x" with 8 columns under the root.
-constexpr qsizetype kItem = 74 - 4 + 4;        // the item's marker
-constexpr qsizetype kItemText = kItem + 4;       // its text length
+constexpr qsizetype kItem = 74 - 4 + 4;                 // the item's marker
+constexpr qsizetype kItemText = kItem + 4;              // its text length
 constexpr qsizetype kItemHint = kItemText + 5 + 49 + 4; // its hint length
 constexpr qsizetype kItemColumns = kItemHint + 4;
 
@@ -138,7 +145,8 @@ TEST_P(DamagedStreamTest, IsRefusedWithAMessage) {
     TreeRecord root;
     root.children.push_back(fileItem("x", 1));
     QByteArray data = treestream::Write(root);
-    const qsizetype at = GetParam().offset < 0 ? data.size() + GetParam().offset : GetParam().offset;
+    const qsizetype at =
+        GetParam().offset < 0 ? data.size() + GetParam().offset : GetParam().offset;
     data.replace(at, GetParam().bytes.size(), GetParam().bytes);
     TreeRecord back;
     QString error;
@@ -161,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TreeItemStream, TruncationAtAnyByteKeepsTheCompleteItems) {
     TreeRecord root;
-    for (int i = 0; i < 3; ++i) root.children.push_back(fileItem("/top" + QByteArray::number(i), 1));
+    for (int i = 0; i < 3; ++i)
+        root.children.push_back(fileItem("/top" + QByteArray::number(i), 1));
     root.children[1].children.push_back(fileItem("child", 2));
     const QByteArray data = treestream::Write(root);
     const qsizetype secondEnds = treestream::Write(TreeRecord()).size() +
@@ -173,7 +182,8 @@ TEST(TreeItemStream, TruncationAtAnyByteKeepsTheCompleteItems) {
         ASSERT_FALSE(treestream::Read(data.left(cut), back, &error)) << cut;
         ASSERT_FALSE(error.isEmpty());
         // Everything read before the damage stays, and only complete records.
-        for (const TreeRecord& item : back.children) ASSERT_EQ(item.columns.size(), 8) << cut;
+        for (const TreeRecord& item : back.children)
+            ASSERT_EQ(item.columns.size(), 8) << cut;
         if (cut >= secondEnds) {
             ASSERT_EQ(back.children.size(), 2u) << cut;
         }
@@ -183,7 +193,8 @@ TEST(TreeItemStream, TruncationAtAnyByteKeepsTheCompleteItems) {
 TEST(TreeItemStream, DeepNestingIsRefused) {
     QByteArray data;
     const int depth = treestream::kMaxDepth + 10;
-    for (int i = 0; i < depth; ++i) data += text("") + le32(0) + le32(1);
+    for (int i = 0; i < depth; ++i)
+        data += text("") + le32(0) + le32(1);
     data += text("") + le32(0) + le32(0);
     TreeRecord back;
     QString error;
@@ -197,14 +208,16 @@ TEST(TreeItemStream, FileErrorsAreReported) {
     back.children.push_back(TreeRecord());
     EXPECT_FALSE(treestream::LoadFile(back, scratchDir() + QStringLiteral("/none.uque"), &error));
     EXPECT_TRUE(back.children.empty()); // emptied before the open failed
-    EXPECT_FALSE(treestream::SaveFile(TreeRecord(), scratchDir() + QStringLiteral("/no/such/dir/q.uque"), &error));
+    EXPECT_FALSE(treestream::SaveFile(
+        TreeRecord(), scratchDir() + QStringLiteral("/no/such/dir/q.uque"), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(TreeItemStream, SavingReplacesTheOldFileWhole) {
     const QString path = scratchDir() + QStringLiteral("/replace.uque");
     TreeRecord big;
-    for (int i = 0; i < 100; ++i) big.children.push_back(fileItem("x", 1));
+    for (int i = 0; i < 100; ++i)
+        big.children.push_back(fileItem("x", 1));
     ASSERT_TRUE(treestream::SaveFile(big, path, nullptr));
     ASSERT_TRUE(treestream::SaveFile(TreeRecord(), path, nullptr));
     QFile f(path);

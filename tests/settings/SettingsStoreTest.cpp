@@ -1,6 +1,6 @@
+#include "SettingsStore.h"
 #include "Scramble.h"
 #include "Scratch.h"
-#include "SettingsStore.h"
 
 #include <QFile>
 
@@ -31,7 +31,8 @@ protected:
 };
 
 TEST_F(SettingsStoreTest, FileLivesInTheScratchConfigFolder) {
-    EXPECT_TRUE(SettingsStore().fileName().startsWith(scratchDir())) << SettingsStore().fileName().toStdString();
+    EXPECT_TRUE(SettingsStore().fileName().startsWith(scratchDir()))
+        << SettingsStore().fileName().toStdString();
 }
 
 TEST_F(SettingsStoreTest, FirstRunKeepsDefaultsAndSaveWritesAllValues) {
@@ -41,18 +42,37 @@ TEST_F(SettingsStoreTest, FirstRunKeepsDefaultsAndSaveWritesAllValues) {
     EXPECT_EQ(record.asciiExtensions(), defaultAsciiExtensions());
     ASSERT_TRUE(store.save(record));
 
-    const std::pair<const char*, const char*> expected[] = {
-        {"ToolBar", "1"},          {"QuickBar", "0"},          {"NOOP", "1"},
-        {"LogWindow", "1"},        {"QueueWindow", "1"},       {"LocalTab", "1"},
-        {"QueueProcessing", "0"},  {"ConnectionType", "Direct"}, {"ThreadsAllowed", "3"},
-        {"AttemptsAllowed", "3"},  {"ProxyServer", ""},        {"ProxyPort", "8021"},
-        {"SocksServer", ""},       {"SocksPort", "1080"},      {"SocksUser", ""},
-        {"SocksPass", ""},         {"FtpCommandColor", "16711680"}, {"FtpResponseColor", "32768"},
-        {"InfoMsgColor", "0"},     {"ErrorMsgColor", "255"},   {"QueueColor", "-2147483643"},
-        {"FtpLogColor", "16777215"}, {"LocalListColor", "-2147483643"}, {"RemoteListColor", "0"},
-        {"PromptOverwrite", "1"},  {"DeleteCompleted", "0"},   {"OverwriteOption", "0"},
-        {"FileRenameOption", "0"}, {"ZipOptions", "0"},        {"TransferCompleteWave", ""},
-        {"TransferErrorWave", ""}};
+    const std::pair<const char*, const char*> expected[] = {{"ToolBar", "1"},
+                                                            {"QuickBar", "0"},
+                                                            {"NOOP", "1"},
+                                                            {"LogWindow", "1"},
+                                                            {"QueueWindow", "1"},
+                                                            {"LocalTab", "1"},
+                                                            {"QueueProcessing", "0"},
+                                                            {"ConnectionType", "Direct"},
+                                                            {"ThreadsAllowed", "3"},
+                                                            {"AttemptsAllowed", "3"},
+                                                            {"ProxyServer", ""},
+                                                            {"ProxyPort", "8021"},
+                                                            {"SocksServer", ""},
+                                                            {"SocksPort", "1080"},
+                                                            {"SocksUser", ""},
+                                                            {"SocksPass", ""},
+                                                            {"FtpCommandColor", "16711680"},
+                                                            {"FtpResponseColor", "32768"},
+                                                            {"InfoMsgColor", "0"},
+                                                            {"ErrorMsgColor", "255"},
+                                                            {"QueueColor", "-2147483643"},
+                                                            {"FtpLogColor", "16777215"},
+                                                            {"LocalListColor", "-2147483643"},
+                                                            {"RemoteListColor", "0"},
+                                                            {"PromptOverwrite", "1"},
+                                                            {"DeleteCompleted", "0"},
+                                                            {"OverwriteOption", "0"},
+                                                            {"FileRenameOption", "0"},
+                                                            {"ZipOptions", "0"},
+                                                            {"TransferCompleteWave", ""},
+                                                            {"TransferErrorWave", ""}};
     raw().sync();
     raw().beginGroup(QStringLiteral("Settings"));
     EXPECT_EQ(raw().childKeys().size(), kSettingCount);
@@ -62,7 +82,8 @@ TEST_F(SettingsStoreTest, FirstRunKeepsDefaultsAndSaveWritesAllValues) {
         EXPECT_EQ(stored(QLatin1String(name)), QLatin1String(value)) << name;
     }
     raw().beginGroup(QStringLiteral("Settings/AsciiExtensions"));
-    for (const QString& ext : defaultAsciiExtensions()) EXPECT_EQ(raw().value(ext).toString(), ext);
+    for (const QString& ext : defaultAsciiExtensions())
+        EXPECT_EQ(raw().value(ext).toString(), ext);
     EXPECT_EQ(raw().childKeys().size(), defaultAsciiExtensions().size());
     raw().endGroup();
 }
@@ -81,8 +102,10 @@ TEST_F(SettingsStoreTest, ChangedValuesSurviveASaveAndLoad) {
 
     SettingsRecord back;
     EXPECT_TRUE(SettingsStore().load(back).isEmpty());
-    for (int i = 0; i < kSettingCount; ++i) EXPECT_EQ(back.text(Setting(i)), record.text(Setting(i))) << i;
-    EXPECT_EQ(back.asciiExtensions(), (QStringList{QStringLiteral(".log"), QStringLiteral(".txt")}));
+    for (int i = 0; i < kSettingCount; ++i)
+        EXPECT_EQ(back.text(Setting(i)), record.text(Setting(i))) << i;
+    EXPECT_EQ(back.asciiExtensions(),
+              (QStringList{QStringLiteral(".log"), QStringLiteral(".txt")}));
 }
 
 TEST_F(SettingsStoreTest, EmptyStoredValuesFollowTheirLoadRule) {
@@ -140,8 +163,11 @@ TEST_F(SettingsStoreTest, NumbersAreKeptInTheirRangesAndFlagsTakeAnyNonZero) {
 
 TEST_F(SettingsStoreTest, ConnectionTypeTakesOnlyTheFiveExactTexts) {
     SettingsRecord record;
-    const std::pair<const char*, const char*> cases[] = {
-        {"Socks5", "Socks5"}, {"socks5", "Socks5"}, {"Proxy", "Proxy"}, {"HTTP", "Proxy"}, {"Direct", "Direct"}};
+    const std::pair<const char*, const char*> cases[] = {{"Socks5", "Socks5"},
+                                                         {"socks5", "Socks5"},
+                                                         {"Proxy", "Proxy"},
+                                                         {"HTTP", "Proxy"},
+                                                         {"Direct", "Direct"}};
     for (const auto& [storedText, expected] : cases) {
         store(QStringLiteral("ConnectionType"), QLatin1String(storedText));
         SettingsStore().load(record);
@@ -151,7 +177,8 @@ TEST_F(SettingsStoreTest, ConnectionTypeTakesOnlyTheFiveExactTexts) {
 
 TEST_F(SettingsStoreTest, ExtensionsThatDifferOnlyInCaseAreStoredOnce) {
     SettingsRecord record;
-    record.setAsciiExtensions({QStringLiteral(".txt"), QStringLiteral(".TXT"), QStringLiteral(".htm")});
+    record.setAsciiExtensions(
+        {QStringLiteral(".txt"), QStringLiteral(".TXT"), QStringLiteral(".htm")});
     EXPECT_EQ(record.asciiExtensions().size(), 3); // the dialog's list keeps both
     ASSERT_TRUE(SettingsStore().save(record));
     raw().sync();
@@ -177,7 +204,8 @@ TEST(Scramble, InvertsTheTopBitBothWays) {
     EXPECT_EQ(Scramble(""), "");
     const QByteArray all = [] {
         QByteArray b;
-        for (int i = 0; i < 256; ++i) b += char(i);
+        for (int i = 0; i < 256; ++i)
+            b += char(i);
         return b;
     }();
     EXPECT_EQ(Scramble(Scramble(all)), all);

@@ -1,5 +1,5 @@
-#include "Scratch.h"
 #include "SiteTree.h"
+#include "Scratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,10 +31,15 @@ protected:
     // Root folder 0 with: site "Alpha" (1) holding bookmark "docs" (2), folder "Work" (3)
     // holding site "Beta" (4).
     void buildSample(SiteTree& tree) {
-        ASSERT_EQ(tree.addEntry("Alpha", 0, "alpha.example.org", "", "", "", "/home/me", "/pub", true), 1);
-        ASSERT_EQ(tree.addEntry("docs", 1, "alpha.example.org", "", "", "", "/home/me/docs", "/pub/docs", false), 2);
+        ASSERT_EQ(
+            tree.addEntry("Alpha", 0, "alpha.example.org", "", "", "", "/home/me", "/pub", true),
+            1);
+        ASSERT_EQ(tree.addEntry("docs", 1, "alpha.example.org", "", "", "", "/home/me/docs",
+                                "/pub/docs", false),
+                  2);
         ASSERT_EQ(tree.addFolder("Work", 0), 3);
-        ASSERT_EQ(tree.addEntry("Beta", 3, "beta.example.org", "bob", "pw", "2121", "", "", true), 4);
+        ASSERT_EQ(tree.addEntry("Beta", 3, "beta.example.org", "bob", "pw", "2121", "", "", true),
+                  4);
     }
 
     QString m_dir, m_path;
@@ -76,7 +81,8 @@ TEST_F(SiteTreeTest, EveryChangeIsSavedAndIndexesAreDepthFirst) {
     reread.load();
     ASSERT_EQ(reread.count(), 5);
     const char* labels[] = {"FTP Sites", "Alpha", "docs", "Work", "Beta"};
-    const SiteKind kinds[] = {SiteKind::Folder, SiteKind::Site, SiteKind::Bookmark, SiteKind::Folder, SiteKind::Site};
+    const SiteKind kinds[] = {SiteKind::Folder, SiteKind::Site, SiteKind::Bookmark,
+                              SiteKind::Folder, SiteKind::Site};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(reread.entryAt(i)->label, QLatin1String(labels[i]));
         EXPECT_EQ(reread.entryAt(i)->kind, kinds[i]);
@@ -92,7 +98,8 @@ TEST_F(SiteTreeTest, EveryChangeIsSavedAndIndexesAreDepthFirst) {
     for (int i = 1; i < 5; ++i) {
         const SiteEntry* e = reread.entryAt(i);
         expected += 74 + e->label.toUtf8().size();
-        for (const QString& c : e->columns) expected += 4 + c.toUtf8().size();
+        for (const QString& c : e->columns)
+            expected += 4 + c.toUtf8().size();
     }
     EXPECT_EQ(fileBytes().size(), expected);
     // Site passwords are kept in clear text.
@@ -155,7 +162,8 @@ TEST_F(SiteTreeTest, DropRulesFollowTheKinds) {
         {-1, 3, false, "nothing selected"},
         {3, 42, false, "no entry under the pointer"},
     };
-    for (const Case& c : cases) EXPECT_EQ(tree.canDrop(c.source, c.target), c.allowed) << c.why;
+    for (const Case& c : cases)
+        EXPECT_EQ(tree.canDrop(c.source, c.target), c.allowed) << c.why;
 }
 
 TEST_F(SiteTreeTest, MoveAppendsToTheTargetAndSaves) {
@@ -167,7 +175,8 @@ TEST_F(SiteTreeTest, MoveAppendsToTheTargetAndSaves) {
     SiteTree reread(m_path);
     reread.load();
     const char* labels[] = {"FTP Sites", "Work", "Beta", "Alpha", "docs"};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(reread.entryAt(i)->label, QLatin1String(labels[i]));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(reread.entryAt(i)->label, QLatin1String(labels[i]));
     EXPECT_EQ(reread.entryAt(4)->parent, reread.entryAt(3));
 }
 
@@ -207,7 +216,8 @@ TEST_F(SiteTreeTest, ADamagedFileIsKeptAndTheTreeStartsAgain) {
     tree.load();
     buildSample(tree);
     const QByteArray good = fileBytes();
-    for (const QByteArray& damaged : {good.left(good.size() - 7), QByteArray("not a site file at all")}) {
+    for (const QByteArray& damaged :
+         {good.left(good.size() - 7), QByteArray("not a site file at all")}) {
         writeFile(damaged);
         SiteTree reread(m_path);
         const SiteTree::LoadResult result = reread.load();

@@ -12,7 +12,9 @@ namespace {
 QTemporaryDir* g_scratch = nullptr;
 }
 
-QString scratchDir() { return g_scratch->path(); }
+QString scratchDir() {
+    return g_scratch->path();
+}
 
 int main(int argc, char** argv) {
     QTemporaryDir scratch;
