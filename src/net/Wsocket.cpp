@@ -36,6 +36,13 @@ TCustomWSocket::TCustomWSocket(QObject* parent) : QObject(parent) {
 
 TCustomWSocket::~TCustomWSocket() {
     m_destroying = true;
+    // The owner may be half gone already: nothing is reported from here on.
+    OnDnsLookupDone = OnSessionConnected = OnSessionAvailable = OnDataAvailable = OnDataSent =
+        OnSessionClosed = nullptr;
+    OnSendData = nullptr;
+    OnChangeState = nullptr;
+    OnError = nullptr;
+    OnBgException = nullptr;
     if (m_lookupId != -1) QHostInfo::abortHostLookup(m_lookupId);
     m_lookupId = -1;
     try {
