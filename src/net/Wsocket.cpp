@@ -391,14 +391,14 @@ void TCustomWSocket::Flush() {
     while (self && m_handle != INVALID_SOCKET && !m_allSent) {
         TryToSend();
         if (!self || m_allSent || m_handle == INVALID_SOCKET) break;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        WSocketPumpEvents(100, m_multiThreaded);
     }
 }
 
 void TCustomWSocket::WaitForClose() {
     QPointer<TCustomWSocket> self(this);
     while (self && m_handle != INVALID_SOCKET && m_state != wsClosed) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        WSocketPumpEvents(100, m_multiThreaded);
     }
 }
 

@@ -100,6 +100,10 @@ QString WSocketResolveIp(const QString& addr);
 QString LocalHostName();
 QStringList LocalIPList();
 
+// Waits for the next event (at most maxWaitMs) and processes what is pending. The
+// waiting loops of the sockets and the FTP engine are built on it.
+void WSocketPumpEvents(int maxWaitMs, bool onlyThisThread = false);
+
 class TCustomWSocket;
 using TNotifyEvent = std::function<void(TCustomWSocket* sender)>;
 using TSessionEvent = std::function<void(TCustomWSocket* sender, uint16_t error)>;

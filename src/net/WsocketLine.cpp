@@ -151,8 +151,7 @@ bool TCustomSyncWSocket::WaitUntilReady(const std::function<bool()>& done, int t
     while (self && !done()) {
         const qint64 left = timeoutMs - timer.elapsed();
         if (left <= 0 || m_state != wsConnected) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
-                                        int(std::min<qint64>(left, 100)));
+        WSocketPumpEvents(int(std::min<qint64>(left, 100)), m_multiThreaded);
     }
     return bool(self);
 }

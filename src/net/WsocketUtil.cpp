@@ -7,7 +7,10 @@
 #include <netdb.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QHash>
+#include <QTimer>
 
 QString WSocketErrorDesc(int error) {
     static const QHash<int, const char*> texts = {
@@ -333,4 +336,12 @@ const char* SocketStateName(TSocketState state) {
     static const char* names[] = {"wsInvalidState", "wsOpened",    "wsBound",     "wsConnecting",
                                   "wsConnected",    "wsAccepting", "wsListening", "wsClosed"};
     return (state >= wsInvalidState && state <= wsClosed) ? names[state] : "?";
+}
+
+void WSocketPumpEvents(int maxWaitMs, bool onlyThisThread) {
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(maxWaitMs);
+    QCoreApplication::processEvents(onlyThisThread ? QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents
+                                                   : QEventLoop::WaitForMoreEvents);
 }

@@ -1,0 +1,542 @@
+// The control connection: opening, reading and judging replies, running one command,
+// reporting completion, the closing path, abort and QUIT.
+#include "Ftpcli.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Blanks, an optional sign, then decimal digits; -1 when there are none.
+int parseCode(const QString& line, int* end = nullptr) {
+    int i = 0;
+    while (i < line.size() && (line[i] == u' ' || line[i] == u'\t' || line[i] == u'\r' || line[i] == u'\n')) ++i;
+    bool negative = false;
+    if (i < line.size() && (line[i] == u'+' || line[i] == u'-')) negative = line[i++] == u'-';
+    const int start = i;
+    int value = 0;
+    while (i < line.size() && line[i].isDigit() && i - start < 9) value = value * 10 + line[i++].digitValue();
+    if (end) *end = i;
+    if (i == start) return -1;
+    return negative ? -value : value;
+}
+
+bool isFinalLine(const QString& line) {
+    int end = 0;
+    if (line.isEmpty() || !line[0].isDigit() || parseCode(line, &end) < 0) return false;
+    return !(end < line.size() && line[end] == u'-');
+}
+
+} // namespace
+
+const char* FtpStateName(TFtpState state) {
+    static const char* names[] = {"ftpNotConnected", "ftpReady",    "ftpInternalReady",
+                                  "ftpDnsLookup",    "ftpConnected", "ftpAbort",
+                                  "ftpInternalAbort", "ftpWaitingBanner", "ftpWaitingResponse"};
+    return (state >= ftpNotConnected && state <= ftpWaitingResponse) ? names[state] : "?";
+}
+
+TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
+    m_clock.start();
+    m_controlSocket = new TWSocket(this);
+    m_dataSocket = new TWSocket(this);
+    m_controlSocket->OnDnsLookupDone = [this](TCustomWSocket*, uint16_t e) { ControlDnsLookupDone(e); };
+    m_controlSocket->OnSessionConnected = [this](TCustomWSocket*, uint16_t e) { ControlSessionConnected(e); };
+    m_controlSocket->OnDataAvailable = [this](TCustomWSocket*, uint16_t) { ControlDataAvailable(); };
+    m_controlSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) { ControlSessionClosed(e); };
+    m_receiveBuffer.reserve(kReplyBufferSize);
+}
+
+TCustomFtpCli::~TCustomFtpCli() {
+    // The sockets go with this object; nothing they report may reach it any more.
+    for (TWSocket* s : {m_controlSocket, m_dataSocket}) {
+        s->OnDnsLookupDone = s->OnSessionConnected = s->OnDataAvailable = s->OnSessionClosed = nullptr;
+        s->OnSessionAvailable = s->OnDataSent = nullptr;
+    }
+    CloseLocal();
+}
+
+// ---------------------------------------------------------------------------------
+// Properties
+
+void TCustomFtpCli::SetLocalFileName(const QString& v) {
+    m_localFileName = v;
+    if (!v.isEmpty()) m_callerStream = nullptr;
+}
+
+void TCustomFtpCli::SetLocalStream(QIODevice* stream) {
+    m_callerStream = stream;
+    if (stream) m_localFileName.clear();
+}
+
+TFtpShareMode TCustomFtpCli::ShareMode() const {
+    switch (m_shareFlag) {
+    case 0: return ftpShareCompat;
+    case 32: return ftpShareDenyWrite;
+    case 48: return ftpShareDenyRead;
+    case 64: return ftpShareDenyNone;
+    default: return ftpShareExclusive;
+    }
+}
+
+void TCustomFtpCli::SetShareMode(int mode) {
+    static const int flags[] = {0, 16, 32, 48, 64};
+    m_shareFlag = (mode >= ftpShareCompat && mode <= ftpShareDenyNone) ? flags[mode] : 16;
+}
+
+void TCustomFtpCli::SetConnectionType(int type) {
+    if (m_sessionOpen) return HandleError(QStringLiteral("FTP component connected"));
+    switch (type) {
+    case ftpProxy:
+        m_connectionType = ftpProxy;
+        m_passive = true;
+        break;
+    case ftpSocks4:
+    case ftpSocks4A:
+    case ftpSocks5:
+        m_connectionType = TFtpConnectionType(type);
+        m_passive = true;
+        break;
+    default: m_connectionType = ftpDirect; break;
+    }
+    for (TWSocket* s : {m_controlSocket, m_dataSocket}) {
+        if (m_connectionType == ftpSocks4 || m_connectionType == ftpSocks4A || m_connectionType == ftpSocks5) {
+            if (s->State() == wsClosed) {
+                s->SetSocksLevel(m_connectionType == ftpSocks4    ? QStringLiteral("4")
+                                 : m_connectionType == ftpSocks4A ? QStringLiteral("4A")
+                                                                  : QStringLiteral("5"));
+            }
+            s->SetSocksAuthentication(socksAuthenticateUsercode);
+        } else {
+            s->SetSocksAuthentication(socksNoAuthentication);
+        }
+    }
+}
+
+void TCustomFtpCli::SetPassive(bool b) { m_passive = m_connectionType == ftpDirect ? b : true; }
+
+void TCustomFtpCli::SetSocksServer(const QString& v) {
+    m_socksServer = v;
+    m_controlSocket->SetSocksServer(v);
+    m_dataSocket->SetSocksServer(v);
+}
+
+void TCustomFtpCli::SetSocksPort(const QString& v) {
+    m_socksPort = v;
+    m_controlSocket->SetSocksPort(v);
+    m_dataSocket->SetSocksPort(v);
+}
+
+void TCustomFtpCli::SetSocksUserCode(const QString& v) {
+    m_socksUserCode = v;
+    m_controlSocket->SetSocksUsercode(v);
+    m_dataSocket->SetSocksUsercode(v);
+}
+
+void TCustomFtpCli::SetSocksPassword(const QString& v) {
+    m_socksPassword = v;
+    m_controlSocket->SetSocksPassword(v);
+    m_dataSocket->SetSocksPassword(v);
+}
+
+// A socket forgets its SOCKS server, port and level whenever it closes; every new
+// connection of a SOCKS engine gets them again, so that each one goes through the
+// SOCKS server.
+void TCustomFtpCli::ApplySocksSettings(TCustomSocksWSocket& socket) {
+    if (m_connectionType != ftpSocks4 && m_connectionType != ftpSocks4A && m_connectionType != ftpSocks5) return;
+    if (m_socksServer.isEmpty() || socket.State() != wsClosed) return;
+    socket.SetSocksServer(m_socksServer);
+    socket.SetSocksPort(m_socksPort);
+    socket.SetSocksLevel(m_connectionType == ftpSocks4    ? QStringLiteral("4")
+                         : m_connectionType == ftpSocks4A ? QStringLiteral("4A")
+                                                          : QStringLiteral("5"));
+    socket.SetSocksUsercode(m_socksUserCode);
+    socket.SetSocksPassword(m_socksPassword);
+    socket.SetSocksAuthentication(socksAuthenticateUsercode);
+}
+
+// ---------------------------------------------------------------------------------
+// Helpers
+
+void TCustomFtpCli::SetState(TFtpState state) {
+    if (state == m_state) return;
+    m_state = state;
+    if (OnStateChange) OnStateChange(this);
+}
+
+bool TCustomFtpCli::CheckReady() {
+    if (m_state == ftpReady || m_state == ftpInternalReady) return true;
+    HandleError(QStringLiteral("FTP component not ready"));
+    return false;
+}
+
+void TCustomFtpCli::HandleError(const QString& msg) { throw FtpException(msg); }
+
+void TCustomFtpCli::TriggerError(const QString& msg) { HandleError(msg); }
+
+void TCustomFtpCli::SetErrorMessage() {
+    if (m_errorMessage.isEmpty()) m_errorMessage = m_lastReply;
+}
+
+void TCustomFtpCli::TriggerDisplay(const QString& msg) {
+    if (!OnDisplay) return;
+    QString text = msg;
+    OnDisplay(this, text);
+}
+
+void TCustomFtpCli::TriggerDisplayFile(const QString& msg) {
+    if (!OnDisplayFile) return;
+    QString text = msg;
+    OnDisplayFile(this, text);
+}
+
+void TCustomFtpCli::TriggerReadyToTransmit(bool& cancel) {
+    if (OnReadyToTransmit) OnReadyToTransmit(this, cancel);
+}
+
+void TCustomFtpCli::DisplayLastResponse() { TriggerDisplay(QStringLiteral("< ") + m_lastReply); }
+
+void TCustomFtpCli::Guarded(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        HandleBackGroundException(e);
+    } catch (...) {
+        HandleBackGroundException(FtpException(QStringLiteral("Unknown exception")));
+    }
+}
+
+void TCustomFtpCli::HandleBackGroundException(const std::exception& e) {
+    bool canClose = true;
+    if (!OnBgException) return;
+    try {
+        OnBgException(this, e, canClose);
+    } catch (...) {
+    }
+}
+
+void TCustomFtpCli::SendCommand(QString cmd) {
+    if (OnCommand) OnCommand(this, cmd);
+    // A line break inside a command would let a file name from a listing, or a typed
+    // command, smuggle further commands to the server.
+    if (cmd.contains(u'\r') || cmd.contains(u'\n')) {
+        TriggerDisplay(QStringLiteral("! Command not sent: it holds a line break"));
+        return FailOperation(501, QStringLiteral("501 Command not sent: it holds a line break"));
+    }
+    QString shown = cmd;
+    if (shown.startsWith(QLatin1String("PASS "), Qt::CaseInsensitive)) shown = shown.left(5) + QStringLiteral("*******");
+    TriggerDisplay(QStringLiteral("> ") + shown);
+    if (m_controlSocket->State() == wsConnected) m_controlSocket->SendStr((cmd + QStringLiteral("\r\n")).toUtf8());
+}
+
+void TCustomFtpCli::FailOperation(int code, const QString& reply) {
+    m_replyPending = false;
+    m_replyHandler = nullptr;
+    m_commandDone = nullptr;
+    m_sequenceStep = false;
+    m_lastReply = reply;
+    m_replyCode = code;
+    m_requestError = code;
+    SetErrorMessage();
+    if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
+    CloseLocal();
+    m_requestDoneSent = false;
+    TriggerRequestDone(code);
+}
+
+void TCustomFtpCli::TriggerRequestDone(int error) {
+    if (m_requestDoneSent) return;
+    m_requestDoneSent = true;
+    if (error == 0 && m_sequenceStep) {
+        if (m_state != ftpAbort) SetState(ftpInternalReady);
+        DoHighLevelAsync();
+        return;
+    }
+    SetState(ftpReady);
+    if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
+    CloseLocal();
+    if (m_inSequence && m_savedReplyCode >= 0) {
+        m_lastReply = m_savedReply;
+        m_replyCode = m_savedReplyCode;
+    }
+    m_inSequence = false;
+    m_sequenceStep = false;
+    m_pendingSteps = 0;
+    QMetaObject::invokeMethod(
+        this,
+        [this, error] {
+            Guarded([this, error] {
+                if (OnRequestDone) OnRequestDone(this, m_currentRequest, uint16_t(error));
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void TCustomFtpCli::ExecAsync(TFtpRequest request, const QString& command, std::initializer_list<int> accepted,
+                              Handler done) {
+    const bool anyTime =
+        command == QLatin1String("ABOR") || command == QLatin1String("STAT") || command == QLatin1String("QUIT");
+    if (!anyTime) {
+        if (!CheckReady()) return;
+        if (!m_sessionOpen) return HandleError(QStringLiteral("FTP component not connected"));
+    }
+    if (!m_inSequence) m_currentRequest = request;
+    m_acceptedCodes.fill(0);
+    size_t i = 0;
+    for (int code : accepted) {
+        if (i + 1 < m_acceptedCodes.size()) m_acceptedCodes[i++] = code;
+    }
+    m_requestDoneSent = false;
+    m_replyHandler = &TCustomFtpCli::StandardReplyHandler;
+    m_commandDone = done;
+    m_errorMessage.clear();
+    SetState(ftpWaitingResponse);
+    m_replyPending = true;
+    SendCommand(command);
+}
+
+// ---------------------------------------------------------------------------------
+// Opening
+
+void TCustomFtpCli::OpenAsync() {
+    if (!CheckReady()) return;
+    if (m_sessionOpen) return HandleError(QStringLiteral("FTP component already connected"));
+    m_lastStep = ftpFctOpen;
+    if (!m_inSequence) m_currentRequest = ftpOpenAsync;
+    m_requestDoneSent = false;
+    m_receiveBuffer.clear();
+    m_requestError = 0;
+    SetState(ftpDnsLookup);
+    m_replyPending = true;
+    try {
+        m_controlSocket->DnsLookup(m_connectionType == ftpProxy ? m_proxyServer : m_hostName);
+    } catch (const ESocketException& e) {
+        m_replyPending = false;
+        m_requestDoneSent = true;
+        SetState(ftpReady);
+        HandleError(e.message());
+    }
+}
+
+void TCustomFtpCli::ControlDnsLookupDone(int error) {
+    if (m_state != ftpDnsLookup && m_state != ftpAbort) return;
+    if (error != 0) {
+        m_lastReply = QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+        m_replyCode = 500;
+        m_requestError = 500;
+        SetErrorMessage();
+        m_replyPending = false;
+        m_sequenceStep = false;
+        TriggerRequestDone(error);
+        return;
+    }
+    try {
+        ApplySocksSettings(*m_controlSocket);
+        m_controlSocket->SetAddr(m_controlSocket->DnsResult());
+        m_controlSocket->SetProto(QStringLiteral("tcp"));
+        m_controlSocket->SetPort(m_connectionType == ftpProxy && !m_proxyControlPort.isEmpty() ? m_proxyControlPort
+                                                                                                : m_port);
+        SetState(ftpWaitingBanner);
+        m_controlSocket->Connect();
+    } catch (const ESocketException& e) {
+        m_lastReply = QStringLiteral("500 ESocketException: ") + e.message();
+        m_replyCode = 500;
+        m_requestError = 500;
+        SetErrorMessage();
+        m_replyPending = false;
+        m_sequenceStep = false;
+        TriggerRequestDone(500);
+    }
+}
+
+void TCustomFtpCli::ControlSessionConnected(int error) {
+    if (error != 0) {
+        m_lastReply = QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+        m_replyCode = 500;
+        m_requestError = 500;
+        SetErrorMessage();
+        m_sequenceStep = false;
+        m_replyPending = false;
+        TriggerRequestDone(error);
+        m_controlSocket->Close();
+        SetState(ftpReady);
+        return;
+    }
+    m_sessionOpen = true;
+}
+
+// ---------------------------------------------------------------------------------
+// Replies
+
+void TCustomFtpCli::ControlDataAvailable() {
+    QPointer<TCustomFtpCli> self(this);
+    const int room = kReplyBufferSize - 1 - int(m_receiveBuffer.size());
+    char chunk[kReplyBufferSize];
+    const int n = m_controlSocket->Receive(chunk, room);
+    // A reply line that fills the whole buffer leaves no room: taken as the end of
+    // the connection, like a peer that closed.
+    if (n == 0) return m_controlSocket->Close();
+    if (n < 0) return;
+    m_receiveBuffer.append(chunk, n);
+    while (!m_receiveBuffer.isEmpty()) {
+        qsizetype end = -1;
+        int endLength = 0;
+        if (m_options & ftpAcceptLF) {
+            end = m_receiveBuffer.indexOf('\n');
+            endLength = 1;
+        } else {
+            end = m_receiveBuffer.indexOf("\r\n");
+            endLength = 2;
+        }
+        if (end < 0) return;
+        QByteArray line = m_receiveBuffer.left(end);
+        while (!line.isEmpty() && (line.endsWith('\r') || line.endsWith('\n'))) line.chop(1);
+        m_lastReply = QString::fromUtf8(line);
+        m_receiveBuffer.remove(0, end + endLength);
+        if (OnResponse) OnResponse(this);
+        if (!self) return;
+        HandleReplyLine();
+        if (!self || m_controlSocket->State() != wsConnected) return;
+    }
+}
+
+void TCustomFtpCli::HandleReplyLine() {
+    switch (m_state) {
+    case ftpWaitingBanner: return BannerLine();
+    case ftpWaitingResponse:
+        if (!isFinalLine(m_lastReply)) return;
+        if (!m_replyHandler) return HandleError(QStringLiteral("Program error: FNext is nil"));
+        m_replyPending = false;
+        (this->*m_replyHandler)();
+        return;
+    default: DisplayLastResponse(); return;
+    }
+}
+
+void TCustomFtpCli::BannerLine() {
+    DisplayLastResponse();
+    if (!isFinalLine(m_lastReply)) return;
+    m_replyCode = parseCode(m_lastReply);
+    m_replyPending = false;
+    if (m_replyCode == 220) {
+        SetState(ftpConnected);
+        QPointer<TCustomFtpCli> self(this);
+        if (OnSessionConnected) OnSessionConnected(this, 0);
+        if (!self) return;
+        if (m_afterBanner) {
+            (this->*m_afterBanner)();
+        } else {
+            TriggerRequestDone(0);
+        }
+        return;
+    }
+    SetErrorMessage();
+    m_requestError = m_replyCode;
+    m_controlSocket->Close();
+}
+
+void TCustomFtpCli::StandardReplyHandler() {
+    DisplayLastResponse();
+    int end = 0;
+    m_replyCode = parseCode(m_lastReply, &end);
+    if (m_acceptedCodes[0] != 0) {
+        m_requestError = m_replyCode;
+        for (int code : m_acceptedCodes) {
+            if (code == 0) break;
+            if (code == m_replyCode) {
+                m_requestError = 0;
+                break;
+            }
+        }
+        if (m_requestError != 0) SetErrorMessage();
+    } else if (m_replyCode < 500) {
+        m_requestError = 0;
+    } else {
+        m_requestError = m_replyCode;
+        SetErrorMessage();
+    }
+    if (m_passive && m_replyCode == 227) m_passiveReply = m_lastReply;
+    if (m_requestError == 0) {
+        if (m_lastStep == ftpFctSize) {
+            const int afterCode = end;
+            m_remoteSize = m_lastReply.mid(afterCode).trimmed().section(u' ', 0, 0).toLongLong();
+        } else if (m_lastStep == ftpFctCwd || m_lastStep == ftpFctMkd || m_lastStep == ftpFctPwd ||
+                   m_lastStep == ftpFctCDup) {
+            // "text" after the code, a doubled quote standing for one quote.
+            m_quotedPath.clear();
+            int i = end;
+            while (i < m_lastReply.size() && (m_lastReply[i] == u' ' || m_lastReply[i] == u'\t')) ++i;
+            if (i < m_lastReply.size() && m_lastReply[i] == u'"') {
+                for (++i; i < m_lastReply.size(); ++i) {
+                    if (m_lastReply[i] == u'"') {
+                        if (i + 1 < m_lastReply.size() && m_lastReply[i + 1] == u'"') {
+                            m_quotedPath += u'"';
+                            ++i;
+                            continue;
+                        }
+                        break;
+                    }
+                    m_quotedPath += m_lastReply[i];
+                }
+            }
+        }
+    }
+    if (m_commandDone) {
+        const Handler done = m_commandDone;
+        m_commandDone = nullptr;
+        (this->*done)();
+    } else {
+        TriggerRequestDone(m_requestError);
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Closing
+
+void TCustomFtpCli::ControlSessionClosed(int error) {
+    QPointer<TCustomFtpCli> self(this);
+    if (m_sessionOpen) {
+        m_sessionOpen = false;
+        if (m_state != ftpAbort) SetState(ftpNotConnected);
+        if (OnSessionClosed) OnSessionClosed(this, uint16_t(error));
+        if (!self) return;
+    }
+    if (m_state != ftpAbort) SetState(ftpInternalReady);
+    int result = m_requestError;
+    // An operation still waiting for its reply did not succeed, whatever the last
+    // judged reply said: it is reported as aborted, or as cut off by the server.
+    if (!m_requestDoneSent && result == 0 && (m_replyPending || m_aborting)) {
+        result = m_aborting ? 426 : 421;
+        m_lastReply = m_aborting ? QStringLiteral("426 Operation aborted.")
+                                 : QStringLiteral("421 Control connection closed.");
+        m_replyCode = result;
+        m_requestError = result;
+        SetErrorMessage();
+        m_sequenceStep = false;
+    }
+    m_replyPending = false;
+    m_replyHandler = nullptr;
+    TriggerRequestDone(result);
+}
+
+void TCustomFtpCli::AbortAsync() {
+    const TFtpState was = m_state;
+    m_aborting = true;
+    SetState(ftpAbort);
+    CloseLocal();
+    if (was == ftpDnsLookup) m_controlSocket->CancelDnsLookup();
+    if (m_controlSocket->State() != wsClosed) m_controlSocket->Close();
+    if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
+    CloseLocal();
+    m_sessionOpen = false;
+    m_replyPending = false;
+    m_aborting = false;
+    SetState(ftpReady);
+}
+
+void TCustomFtpCli::QuitAsync() {
+    CloseLocal();
+    m_lastStep = ftpFctQuit;
+    ExecAsync(ftpQuitAsync, QStringLiteral("QUIT"), {221}, &TCustomFtpCli::QuitDone);
+}
+
+void TCustomFtpCli::QuitDone() { m_controlSocket->Close(); }

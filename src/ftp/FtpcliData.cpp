@@ -1,0 +1,548 @@
+// Data connections: PORT/PASV, downloads (RETR, LIST -L, NLST), uploads (STOR, APPE),
+// the local file, progress and the statistics line.
+//
+// A transfer completes only when both its final reply and the close of its data
+// connection have happened, in either order.
+#include "Ftpcli.h"
+
+#include <QTimer>
+
+#include <arpa/inet.h>
+
+namespace {
+
+bool holdsLineBreak(const QString& s) { return s.contains(u'\r') || s.contains(u'\n'); }
+
+const QString kLineBreakReply = QStringLiteral("501 Command not sent: a name holds a line break");
+
+} // namespace
+
+// ---------------------------------------------------------------------------------
+// Port step
+
+void TCustomFtpCli::PortAsync() {
+    m_lastStep = ftpFctPort;
+    if (!CheckReady()) return;
+    if (!m_sessionOpen) return HandleError(QStringLiteral("FTP component not connected"));
+    if (m_dataSocket->State() != wsClosed) m_dataSocket->Abort();
+    m_dataSocket->OnSessionAvailable = nullptr;
+    m_dataSocket->OnSessionClosed = nullptr;
+    m_dataSocket->OnDataAvailable = nullptr;
+    m_dataSocket->OnSessionConnected = nullptr;
+    m_dataSocket->OnDataSent = nullptr;
+    m_dataSocket->SetProto(QStringLiteral("tcp"));
+    m_dataSocket->SetAddr(QStringLiteral("0.0.0.0"));
+    m_dataSocket->SetPort(QStringLiteral("0"));
+    QString command = QStringLiteral("PASV");
+    if (!m_passive) {
+        m_dataSocket->SetLingerOnOff(wsLingerOn);
+        m_dataSocket->SetLingerTimeout(10);
+        m_dataSocket->Listen();
+        const int port = m_dataSocket->GetXPort().toInt();
+        sockaddr_in local{};
+        m_controlSocket->GetSockName(local);
+        if (m_controlSocket->Addr() == QLatin1String("127.0.0.1")) {
+            command = QStringLiteral("PORT 127,0,0,1,%1,%2").arg(port >> 8).arg(port & 0xff);
+        } else {
+            const auto* b = reinterpret_cast<const unsigned char*>(&local.sin_addr.s_addr);
+            command = QStringLiteral("PORT %1,%2,%3,%4,%5,%6")
+                          .arg(b[0])
+                          .arg(b[1])
+                          .arg(b[2])
+                          .arg(b[3])
+                          .arg(port >> 8)
+                          .arg(port & 0xff);
+        }
+    }
+    m_transferredBytes = 0;
+    ExecAsync(ftpPortAsync, command, {200, 227});
+}
+
+// The port from "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)"; the host numbers are
+// not used: the data connection goes where the control connection went. False when
+// the reply does not hold six numbers in parentheses.
+static bool passivePort(const QString& reply, int& port) {
+    const int open = reply.indexOf(u'(');
+    const int close = reply.indexOf(u')', open + 1);
+    if (open < 0 || close < 0) return false;
+    const QStringList numbers = reply.mid(open + 1, close - open - 1).split(u',');
+    if (numbers.size() != 6) return false;
+    int values[6];
+    for (int i = 0; i < 6; ++i) {
+        bool ok = false;
+        values[i] = numbers[i].trimmed().toInt(&ok);
+        if (!ok || values[i] < 0 || values[i] > 255) return false;
+    }
+    port = ((values[4] << 8) | values[5]) & 0xffff;
+    return true;
+}
+
+bool TCustomFtpCli::ConnectPassive(const std::function<void(int)>& connected, QString* failure) {
+    int port = 0;
+    if (!passivePort(m_passiveReply, port)) {
+        *failure = QStringLiteral("425 Cannot read the data port from the reply: ") + m_passiveReply;
+        return false;
+    }
+    m_dataSocket->SetPort(QString::number(port));
+    m_dataSocket->SetAddr(m_controlSocket->Addr());
+    m_dataSocket->SetLingerOnOff(wsLingerOff);
+    m_dataSocket->SetLingerTimeout(0);
+    ApplySocksSettings(*m_dataSocket);
+    m_dataSocket->OnSessionConnected = [connected](TCustomWSocket*, uint16_t e) { connected(e); };
+    m_dataSocket->Connect();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// Local file
+
+QIODevice* TCustomFtpCli::Local() const {
+    return m_callerStream ? m_callerStream : static_cast<QIODevice*>(m_localFile.get());
+}
+
+bool TCustomFtpCli::OpenLocalForDownload() {
+    m_pendingCR = false;
+    if (m_callerStream) {
+        if (m_restartOffset > 0) m_callerStream->seek(m_restartOffset);
+        m_localOpen = true;
+        return true;
+    }
+    m_localFile = std::make_unique<QFile>(m_localFileName);
+    const bool resume = m_restartOffset > 0;
+    if (!m_localFile->open(resume ? QIODevice::ReadWrite : (QIODevice::WriteOnly | QIODevice::Truncate)) ||
+        (resume && !m_localFile->seek(m_restartOffset))) {
+        m_localFile.reset();
+        return false;
+    }
+    m_localOpen = true;
+    return true;
+}
+
+bool TCustomFtpCli::OpenLocalForUpload() {
+    m_pendingCR = false;
+    if (m_callerStream) {
+        if (m_restartOffset > 0) m_callerStream->seek(m_restartOffset);
+        m_localOpen = true;
+        return true;
+    }
+    m_localFile = std::make_unique<QFile>(m_localFileName);
+    if (!m_localFile->open(QIODevice::ReadOnly) || (m_restartOffset > 0 && !m_localFile->seek(m_restartOffset))) {
+        m_localFile.reset();
+        return false;
+    }
+    m_localOpen = true;
+    return true;
+}
+
+void TCustomFtpCli::CloseLocal() {
+    if (m_localFile) {
+        // An ASCII download that ended on a lone CR keeps it.
+        if (m_pendingCR && m_localFile->isWritable()) m_localFile->write("\r", 1);
+        m_localFile->close();
+        m_localFile.reset();
+    }
+    m_pendingCR = false;
+    m_localOpen = false;
+}
+
+bool TCustomFtpCli::WriteDownloaded(const char* data, int n) {
+    QIODevice* out = Local();
+    if (!out) return false;
+    if (Binary()) return out->write(data, n) == n;
+    // ASCII: the wire's CR LF becomes LF in the local file.
+    QByteArray text;
+    text.reserve(n + 1);
+    int i = 0;
+    if (m_pendingCR) {
+        m_pendingCR = false;
+        if (n > 0 && data[0] == '\n') {
+            text += '\n';
+            i = 1;
+        } else {
+            text += '\r';
+        }
+    }
+    for (; i < n; ++i) {
+        if (data[i] != '\r') {
+            text += data[i];
+        } else if (i + 1 == n) {
+            m_pendingCR = true;
+        } else if (data[i + 1] == '\n') {
+            text += '\n';
+            ++i;
+        } else {
+            text += '\r';
+        }
+    }
+    return out->write(text) == text.size();
+}
+
+// ---------------------------------------------------------------------------------
+// Progress and statistics
+
+bool TCustomFtpCli::Progress() {
+    bool abort = false;
+    if (OnProgress) OnProgress(this, m_transferredBytes + m_restartOffset, abort);
+    if (!abort) return true;
+    TriggerDisplay(QStringLiteral("! Abort requested"));
+    m_dataSocket->Close();
+    return false;
+}
+
+void TCustomFtpCli::TransfertStats() {
+    m_transferStop = Now();
+    const qint64 ms = m_transferStop - m_transferStart;
+    QString text = QStringLiteral("%1 bytes received/sent in %2 seconds").arg(m_transferredBytes).arg(ms / 1000);
+    if (ms != 0) {
+        const qint64 rate =
+            m_transferredBytes < 32768 ? m_transferredBytes * 1000 / ms : (m_transferredBytes / ms) * 1000;
+        text += QStringLiteral(" (%1 Bytes/sec)").arg(rate);
+    }
+    TriggerDisplay(QStringLiteral("! ") + text);
+}
+
+void TCustomFtpCli::TransferEndCheck() {
+    if (!m_transferReplyDone || !m_dataLinkClosed) return;
+    TransfertStats();
+    m_restartOffset = 0;
+    m_requestError = m_dataLinkError;
+    TriggerRequestDone(m_dataLinkError);
+}
+
+void TCustomFtpCli::DataClosed(int error) {
+    CloseLocal();
+    m_dataLinkClosed = true;
+    m_dataLinkError = error;
+    TransferEndCheck();
+}
+
+// ---------------------------------------------------------------------------------
+// Downloads
+
+void TCustomFtpCli::ExecGetAsync() { StartDownload(ftpFctGet, ftpGetAsync, QStringLiteral("RETR")); }
+void TCustomFtpCli::ExecDirAsync() { StartDownload(ftpFctDir, ftpDirAsync, QStringLiteral("LIST -L")); }
+void TCustomFtpCli::ExecLsAsync() { StartDownload(ftpFctLs, ftpLsAsync, QStringLiteral("NLST")); }
+
+void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QString& command) {
+    m_lastStep = step;
+    if (!m_sessionOpen) return HandleError(command + QStringLiteral(": not connected"));
+    if (m_localFileName.isEmpty() && !m_displayFileFlag && !m_callerStream) {
+        return HandleError(QStringLiteral("LocalFileName empty"));
+    }
+    if (!m_inSequence) m_currentRequest = request;
+    m_transferCommand = command;
+    m_transferReplyDone = false;
+    m_dataLinkClosed = false;
+    m_requestDoneSent = false;
+    m_transferredBytes = 0;
+    m_dataLinkError = 0;
+    // Checked before the local file is touched, so a hostile name truncates nothing.
+    if (holdsLineBreak(m_hostFileName)) return FailOperation(501, kLineBreakReply);
+    m_replyPending = true;
+    m_dataSocket->OnSessionAvailable = [this](TCustomWSocket*, uint16_t) { DownloadAccept(); };
+    auto fail550 = [this](const QString& reply) {
+        m_lastReply = reply;
+        m_replyCode = 550;
+        SetErrorMessage();
+        m_dataSocket->Close();
+        m_requestError = 550;
+        m_replyPending = false;
+        TriggerRequestDone(550);
+    };
+    if (!m_displayFileFlag) {
+        CloseLocal();
+        if (!OpenLocalForDownload()) return fail550(QStringLiteral("Unable to open local file ") + m_localFileName);
+    }
+    if (m_passive) {
+        try {
+            QString failure;
+            if (!ConnectPassive([this](int e) { DownloadConnected(e); }, &failure)) {
+                return FailOperation(425, failure);
+            }
+        } catch (const ESocketException& e) {
+            return fail550(QStringLiteral("550 ESocketException: ") + e.message());
+        }
+    }
+    SetState(ftpWaitingResponse);
+    m_replyHandler = &TCustomFtpCli::DownloadFirstReply;
+    SendCommand(m_hostFileName.isEmpty() ? command : command + u' ' + m_hostFileName);
+}
+
+void TCustomFtpCli::BindDownloadHandlers() {
+    m_dataSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) { DataClosed(e); };
+    m_dataSocket->OnDataAvailable = [this](TCustomWSocket*, uint16_t) { DownloadData(); };
+    m_dataSocket->OnDataSent = nullptr;
+}
+
+void TCustomFtpCli::DownloadAccept() {
+    const TSocket handle = m_dataSocket->Accept();
+    m_dataSocket->Close();
+    BindDownloadHandlers();
+    m_dataSocket->Dup(handle);
+    m_transferStart = Now();
+}
+
+void TCustomFtpCli::DownloadConnected(int error) {
+    BindDownloadHandlers();
+    m_transferStart = Now();
+    if (error == 0) return;
+    m_lastReply = QStringLiteral("Unable to establish data connection, error #%1").arg(error);
+    m_replyCode = 550;
+    SetErrorMessage();
+    m_dataSocket->Close();
+    m_requestError = 550;
+    m_replyPending = false;
+    TriggerRequestDone(550);
+}
+
+void TCustomFtpCli::DownloadData() {
+    if (!Progress()) return;
+    char buffer[kReceiveBlock];
+    const int n = m_dataSocket->Receive(buffer, kReceiveBlock);
+    if (n > 0) {
+        m_transferredBytes += n;
+        if (m_displayFileFlag) {
+            if (m_displayFileMode == ftpBinary) {
+                TriggerDisplayFile(QString::fromUtf8(buffer, n));
+            } else {
+                int start = 0;
+                for (int i = 0; i <= n; ++i) {
+                    if (i == n || buffer[i] == '\r' || buffer[i] == '\n') {
+                        if (i > start) TriggerDisplayFile(QString::fromUtf8(buffer + start, i - start));
+                        start = i + 1;
+                    }
+                }
+            }
+        } else if (!WriteDownloaded(buffer, n)) {
+            TriggerDisplay(QStringLiteral("! Error writing local file"));
+            m_dataSocket->Shutdown(2);
+        }
+    } else if (n < 0 && m_dataSocket->State() == wsConnected && m_dataSocket->LastError() != WSAEWOULDBLOCK) {
+        TriggerDisplay(QStringLiteral("! Data: Receive error %1").arg(m_dataSocket->LastError()));
+        m_dataSocket->Shutdown(2);
+    }
+}
+
+void TCustomFtpCli::DownloadFirstReply() {
+    DisplayLastResponse();
+    m_replyCode = m_lastReply.left(3).toInt();
+    if (m_replyCode == 150 || m_replyCode == 125) {
+        m_replyHandler = &TCustomFtpCli::DownloadSecondReply;
+        m_replyPending = true;
+        return;
+    }
+    SetErrorMessage();
+    m_replyHandler = nullptr;
+    m_dataSocket->Close();
+    CloseLocal();
+    m_restartOffset = 0;
+    m_requestError = m_replyCode;
+    TriggerRequestDone(m_replyCode);
+}
+
+void TCustomFtpCli::DownloadSecondReply() {
+    DisplayLastResponse();
+    m_replyCode = m_lastReply.left(3).toInt();
+    if (m_replyCode == 125 || m_replyCode == 226 || m_replyCode == 250) {
+        m_transferReplyDone = true;
+        return TransferEndCheck();
+    }
+    SetErrorMessage();
+    CloseLocal();
+    m_dataSocket->Close();
+    TriggerDisplay(QStringLiteral("! RETR/LIST/NLST Failed"));
+    m_requestError = m_replyCode;
+    TriggerRequestDone(m_replyCode);
+}
+
+// ---------------------------------------------------------------------------------
+// Uploads
+
+void TCustomFtpCli::ExecPutAsync() { StartUpload(false); }
+void TCustomFtpCli::ExecAppendAsync() { StartUpload(true); }
+
+void TCustomFtpCli::StartUpload(bool append) {
+    m_lastStep = append ? ftpFctAppend : ftpFctPut;
+    if (!m_sessionOpen) return HandleError(QStringLiteral("STOR/APPE: not connected"));
+    if (m_localFileName.isEmpty() && !m_callerStream) return HandleError(QStringLiteral("LocalFileName empty"));
+    m_appendMode = append;
+    m_currentRequest = append ? ftpAppendAsync : ftpPutAsync;
+    m_transferReplyDone = false;
+    m_dataLinkClosed = false;
+    m_requestDoneSent = false;
+    m_dataLinkOpen = false;
+    m_storeAccepted = false;
+    m_transferStart = 0;
+    m_transferredBytes = 0;
+    m_dataLinkError = 0;
+    if (holdsLineBreak(m_hostFileName)) return FailOperation(501, kLineBreakReply);
+    auto fail426 = [this](const QString& message, bool display) {
+        if (display) {
+            m_errorMessage = message;
+            TriggerDisplay(QStringLiteral("! ") + message);
+        } else {
+            m_lastReply = message;
+            SetErrorMessage();
+        }
+        m_replyCode = 426;
+        m_dataSocket->Close();
+        m_requestError = 426;
+        m_replyPending = false;
+        TriggerRequestDone(426);
+    };
+    bool cancel = false;
+    TriggerReadyToTransmit(cancel);
+    if (cancel) return fail426(QStringLiteral("426 Transmit cancelled by application"), true);
+    m_replyPending = true;
+    m_dataSocket->OnSessionAvailable = [this](TCustomWSocket*, uint16_t) { UploadAccept(); };
+    CloseLocal();
+    if (!OpenLocalForUpload()) return fail426(QStringLiteral("426 Unable to open local file ") + m_localFileName, true);
+    m_sourceExhausted = false;
+    if (m_passive) {
+        try {
+            QString failure;
+            if (!ConnectPassive([this](int e) { UploadConnected(e); }, &failure)) return FailOperation(425, failure);
+        } catch (const ESocketException& e) {
+            fail426(QStringLiteral("426 ESocketException: ") + e.message(), false);
+        }
+        return;
+    }
+    SetState(ftpWaitingResponse);
+    m_replyHandler = &TCustomFtpCli::UploadFirstReply;
+    SendStoreCommand();
+}
+
+void TCustomFtpCli::SendStoreCommand() {
+    SendCommand((m_appendMode ? QStringLiteral("APPE ") : QStringLiteral("STOR ")) + m_hostFileName);
+}
+
+void TCustomFtpCli::UploadConnected(int error) {
+    m_dataSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) { DataClosed(e); };
+    m_dataSocket->OnDataAvailable = nullptr;
+    m_dataSocket->OnDataSent = nullptr;
+    m_dataLinkOpen = true;
+    m_transferStart = Now();
+    if (error != 0) {
+        m_lastReply = QStringLiteral("Unable to establish data connection, error #%1").arg(error);
+        m_replyCode = 550;
+        SetErrorMessage();
+        m_dataSocket->Close();
+        m_requestError = 550;
+        m_replyPending = false;
+        TriggerRequestDone(550);
+        return;
+    }
+    SetState(ftpWaitingResponse);
+    m_replyHandler = &TCustomFtpCli::UploadFirstReply;
+    SendStoreCommand();
+}
+
+void TCustomFtpCli::UploadAccept() {
+    const TSocket handle = m_dataSocket->Accept();
+    m_dataSocket->Close();
+    m_dataSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) { DataClosed(e); };
+    m_dataSocket->OnDataAvailable = [](TCustomWSocket* s, uint16_t) {
+        char discard[2048];
+        s->Receive(discard, sizeof discard);
+    };
+    m_dataSocket->OnDataSent = [this](TCustomWSocket*, uint16_t e) { UploadPump(e); };
+    m_dataSocket->SetLingerOnOff(wsLingerOff);
+    m_dataSocket->SetLingerTimeout(10);
+    m_dataSocket->Dup(handle);
+    m_dataLinkOpen = true;
+    if (m_storeAccepted && m_transferStart == 0) QueueSendData();
+}
+
+void TCustomFtpCli::QueueSendData() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            Guarded([this] {
+                m_transferStart = Now();
+                UploadPump(0);
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void TCustomFtpCli::UploadPump(int error) {
+    if (!m_localOpen) return;
+    if (!Progress()) return;
+    if (error != 0) {
+        TriggerDisplay(QStringLiteral("! Error #%1 sending data").arg(error));
+        m_dataSocket->Close();
+        return;
+    }
+    if (m_sourceExhausted || !m_storeAccepted || !m_dataLinkOpen) return;
+    char block[kSendBlock];
+    const qint64 n = Local()->read(block, kSendBlock);
+    if (n < 0) {
+        TriggerDisplay(QStringLiteral("! Error reading file"));
+        m_dataSocket->Close();
+        return;
+    }
+    if (n == 0) {
+        // The last block has left the socket: close the data connection a moment
+        // later, from the loop, so the window never waits for it.
+        m_sourceExhausted = true;
+        QPointer<TWSocket> data(m_dataSocket);
+        QTimer::singleShot(100, this, [data] {
+            if (data) data->CloseDelayed();
+        });
+        return;
+    }
+    if (Binary()) {
+        m_transferredBytes += n;
+        m_dataSocket->Send(block, int(n));
+        return;
+    }
+    // ASCII: a local LF goes out as CR LF.
+    QByteArray wire;
+    wire.reserve(int(n) * 2);
+    for (qint64 i = 0; i < n; ++i) {
+        if (block[i] == '\n' && !m_pendingCR) wire += '\r';
+        wire += block[i];
+        m_pendingCR = block[i] == '\r';
+    }
+    m_transferredBytes += wire.size();
+    m_dataSocket->Send(wire.constData(), int(wire.size()));
+}
+
+void TCustomFtpCli::UploadFirstReply() {
+    DisplayLastResponse();
+    m_replyCode = m_lastReply.left(3).toInt();
+    if (m_replyCode == 150 || m_replyCode == 125) {
+        m_storeAccepted = true;
+        m_replyHandler = &TCustomFtpCli::UploadSecondReply;
+        m_replyPending = true;
+        if (m_passive) {
+            m_dataSocket->OnDataSent = [this](TCustomWSocket*, uint16_t e) { UploadPump(e); };
+            UploadPump(0);
+        } else if (m_dataLinkOpen && m_transferStart == 0) {
+            QueueSendData();
+        }
+        return;
+    }
+    SetErrorMessage();
+    m_replyHandler = nullptr;
+    m_dataSocket->Close();
+    CloseLocal();
+    m_restartOffset = 0;
+    m_requestError = m_replyCode;
+    TriggerRequestDone(m_replyCode);
+}
+
+void TCustomFtpCli::UploadSecondReply() {
+    DisplayLastResponse();
+    m_replyCode = m_lastReply.left(3).toInt();
+    if (m_replyCode == 226 || m_replyCode == 250) {
+        m_transferReplyDone = true;
+        return TransferEndCheck();
+    }
+    SetErrorMessage();
+    CloseLocal();
+    m_dataSocket->Close();
+    TriggerDisplay(QStringLiteral("! STOR Failed"));
+    m_requestError = m_replyCode;
+    TriggerRequestDone(m_replyCode);
+}
