@@ -113,12 +113,20 @@ const char* FtpFctName(TFtpFct fct);
 
 // A set of steps, bit n for step n.
 using TFtpFctSet = uint32_t;
-constexpr TFtpFctSet FctBit(TFtpFct f) { return TFtpFctSet(1) << f; }
+constexpr TFtpFctSet FctBit(TFtpFct f) {
+    return TFtpFctSet(1) << f;
+}
 
 enum TFtpConnectionType { ftpDirect, ftpProxy, ftpSocks4, ftpSocks4A, ftpSocks5 };
 enum TFtpOption : unsigned { ftpAcceptLF = 1, ftpNoAutoResumeAt = 2 };
 using TFtpOptions = unsigned;
-enum TFtpShareMode { ftpShareCompat, ftpShareExclusive, ftpShareDenyWrite, ftpShareDenyRead, ftpShareDenyNone };
+enum TFtpShareMode {
+    ftpShareCompat,
+    ftpShareExclusive,
+    ftpShareDenyWrite,
+    ftpShareDenyRead,
+    ftpShareDenyNone
+};
 enum TFtpDisplayFileMode { ftpLineByLine, ftpBinary };
 
 class FtpException : public std::runtime_error {
@@ -137,9 +145,11 @@ using TFtpCommand = std::function<void(TCustomFtpCli* sender, QString& cmd)>;
 using TFtpNotify = std::function<void(TCustomFtpCli* sender)>;
 using TFtpProgress = std::function<void(TCustomFtpCli* sender, qint64 count, bool& abort)>;
 using TFtpSessionEvent = std::function<void(TCustomFtpCli* sender, uint16_t error)>;
-using TFtpRequestDone = std::function<void(TCustomFtpCli* sender, TFtpRequest rqType, uint16_t error)>;
+using TFtpRequestDone =
+    std::function<void(TCustomFtpCli* sender, TFtpRequest rqType, uint16_t error)>;
 using TFtpReadyToTransmit = std::function<void(TCustomFtpCli* sender, bool& cancel)>;
-using TFtpBgException = std::function<void(TCustomFtpCli* sender, const std::exception& e, bool& canClose)>;
+using TFtpBgException =
+    std::function<void(TCustomFtpCli* sender, const std::exception& e, bool& canClose)>;
 
 class TCustomFtpCli : public QObject {
     Q_OBJECT
@@ -201,7 +211,9 @@ public:
     bool Passive() const { return m_passive; }
     void SetPassive(bool b);
     TFtpDisplayFileMode DisplayFileMode() const { return m_displayFileMode; }
-    void SetDisplayFileMode(int m) { m_displayFileMode = m == ftpBinary ? ftpBinary : ftpLineByLine; }
+    void SetDisplayFileMode(int m) {
+        m_displayFileMode = m == ftpBinary ? ftpBinary : ftpLineByLine;
+    }
     void SetLocalStream(QIODevice* stream);
     QIODevice* LocalStream() const { return m_callerStream; }
     QString ProxyControlPort() const { return m_proxyControlPort; }

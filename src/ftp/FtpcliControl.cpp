@@ -9,12 +9,15 @@ namespace {
 // Blanks, an optional sign, then decimal digits; -1 when there are none.
 int parseCode(const QString& line, int* end = nullptr) {
     int i = 0;
-    while (i < line.size() && (line[i] == u' ' || line[i] == u'\t' || line[i] == u'\r' || line[i] == u'\n')) ++i;
+    while (i < line.size() &&
+           (line[i] == u' ' || line[i] == u'\t' || line[i] == u'\r' || line[i] == u'\n'))
+        ++i;
     bool negative = false;
     if (i < line.size() && (line[i] == u'+' || line[i] == u'-')) negative = line[i++] == u'-';
     const int start = i;
     int value = 0;
-    while (i < line.size() && line[i].isDigit() && i - start < 9) value = value * 10 + line[i++].digitValue();
+    while (i < line.size() && line[i].isDigit() && i - start < 9)
+        value = value * 10 + line[i++].digitValue();
     if (end) *end = i;
     if (i == start) return -1;
     return negative ? -value : value;
@@ -29,8 +32,8 @@ bool isFinalLine(const QString& line) {
 } // namespace
 
 const char* FtpStateName(TFtpState state) {
-    static const char* names[] = {"ftpNotConnected", "ftpReady",    "ftpInternalReady",
-                                  "ftpDnsLookup",    "ftpConnected", "ftpAbort",
+    static const char* names[] = {"ftpNotConnected",  "ftpReady",         "ftpInternalReady",
+                                  "ftpDnsLookup",     "ftpConnected",     "ftpAbort",
                                   "ftpInternalAbort", "ftpWaitingBanner", "ftpWaitingResponse"};
     return (state >= ftpNotConnected && state <= ftpWaitingResponse) ? names[state] : "?";
 }
@@ -39,17 +42,26 @@ TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
     m_clock.start();
     m_controlSocket = new TWSocket(this);
     m_dataSocket = new TWSocket(this);
-    m_controlSocket->OnDnsLookupDone = [this](TCustomWSocket*, uint16_t e) { ControlDnsLookupDone(e); };
-    m_controlSocket->OnSessionConnected = [this](TCustomWSocket*, uint16_t e) { ControlSessionConnected(e); };
-    m_controlSocket->OnDataAvailable = [this](TCustomWSocket*, uint16_t) { ControlDataAvailable(); };
-    m_controlSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) { ControlSessionClosed(e); };
+    m_controlSocket->OnDnsLookupDone = [this](TCustomWSocket*, uint16_t e) {
+        ControlDnsLookupDone(e);
+    };
+    m_controlSocket->OnSessionConnected = [this](TCustomWSocket*, uint16_t e) {
+        ControlSessionConnected(e);
+    };
+    m_controlSocket->OnDataAvailable = [this](TCustomWSocket*, uint16_t) {
+        ControlDataAvailable();
+    };
+    m_controlSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) {
+        ControlSessionClosed(e);
+    };
     m_receiveBuffer.reserve(kReplyBufferSize);
 }
 
 TCustomFtpCli::~TCustomFtpCli() {
     // The sockets go with this object; nothing they report may reach it any more.
     for (TWSocket* s : {m_controlSocket, m_dataSocket}) {
-        s->OnDnsLookupDone = s->OnSessionConnected = s->OnDataAvailable = s->OnSessionClosed = nullptr;
+        s->OnDnsLookupDone = s->OnSessionConnected = s->OnDataAvailable = s->OnSessionClosed =
+            nullptr;
         s->OnSessionAvailable = s->OnDataSent = nullptr;
     }
     CloseLocal();
@@ -70,11 +82,16 @@ void TCustomFtpCli::SetLocalStream(QIODevice* stream) {
 
 TFtpShareMode TCustomFtpCli::ShareMode() const {
     switch (m_shareFlag) {
-    case 0: return ftpShareCompat;
-    case 32: return ftpShareDenyWrite;
-    case 48: return ftpShareDenyRead;
-    case 64: return ftpShareDenyNone;
-    default: return ftpShareExclusive;
+    case 0:
+        return ftpShareCompat;
+    case 32:
+        return ftpShareDenyWrite;
+    case 48:
+        return ftpShareDenyRead;
+    case 64:
+        return ftpShareDenyNone;
+    default:
+        return ftpShareExclusive;
     }
 }
 
@@ -96,10 +113,13 @@ void TCustomFtpCli::SetConnectionType(int type) {
         m_connectionType = TFtpConnectionType(type);
         m_passive = true;
         break;
-    default: m_connectionType = ftpDirect; break;
+    default:
+        m_connectionType = ftpDirect;
+        break;
     }
     for (TWSocket* s : {m_controlSocket, m_dataSocket}) {
-        if (m_connectionType == ftpSocks4 || m_connectionType == ftpSocks4A || m_connectionType == ftpSocks5) {
+        if (m_connectionType == ftpSocks4 || m_connectionType == ftpSocks4A ||
+            m_connectionType == ftpSocks5) {
             if (s->State() == wsClosed) {
                 s->SetSocksLevel(m_connectionType == ftpSocks4    ? QStringLiteral("4")
                                  : m_connectionType == ftpSocks4A ? QStringLiteral("4A")
@@ -112,7 +132,9 @@ void TCustomFtpCli::SetConnectionType(int type) {
     }
 }
 
-void TCustomFtpCli::SetPassive(bool b) { m_passive = m_connectionType == ftpDirect ? b : true; }
+void TCustomFtpCli::SetPassive(bool b) {
+    m_passive = m_connectionType == ftpDirect ? b : true;
+}
 
 void TCustomFtpCli::SetSocksServer(const QString& v) {
     m_socksServer = v;
@@ -142,7 +164,9 @@ void TCustomFtpCli::SetSocksPassword(const QString& v) {
 // connection of a SOCKS engine gets them again, so that each one goes through the
 // SOCKS server.
 void TCustomFtpCli::ApplySocksSettings(TCustomSocksWSocket& socket) {
-    if (m_connectionType != ftpSocks4 && m_connectionType != ftpSocks4A && m_connectionType != ftpSocks5) return;
+    if (m_connectionType != ftpSocks4 && m_connectionType != ftpSocks4A &&
+        m_connectionType != ftpSocks5)
+        return;
     if (m_socksServer.isEmpty() || socket.State() != wsClosed) return;
     socket.SetSocksServer(m_socksServer);
     socket.SetSocksPort(m_socksPort);
@@ -169,9 +193,13 @@ bool TCustomFtpCli::CheckReady() {
     return false;
 }
 
-void TCustomFtpCli::HandleError(const QString& msg) { throw FtpException(msg); }
+void TCustomFtpCli::HandleError(const QString& msg) {
+    throw FtpException(msg);
+}
 
-void TCustomFtpCli::TriggerError(const QString& msg) { HandleError(msg); }
+void TCustomFtpCli::TriggerError(const QString& msg) {
+    HandleError(msg);
+}
 
 void TCustomFtpCli::SetErrorMessage() {
     if (m_errorMessage.isEmpty()) m_errorMessage = m_lastReply;
@@ -193,7 +221,9 @@ void TCustomFtpCli::TriggerReadyToTransmit(bool& cancel) {
     if (OnReadyToTransmit) OnReadyToTransmit(this, cancel);
 }
 
-void TCustomFtpCli::DisplayLastResponse() { TriggerDisplay(QStringLiteral("< ") + m_lastReply); }
+void TCustomFtpCli::DisplayLastResponse() {
+    TriggerDisplay(QStringLiteral("< ") + m_lastReply);
+}
 
 void TCustomFtpCli::Guarded(const std::function<void()>& call) {
     try {
@@ -223,9 +253,11 @@ void TCustomFtpCli::SendCommand(QString cmd) {
         return FailOperation(501, QStringLiteral("501 Command not sent: it holds a line break"));
     }
     QString shown = cmd;
-    if (shown.startsWith(QLatin1String("PASS "), Qt::CaseInsensitive)) shown = shown.left(5) + QStringLiteral("*******");
+    if (shown.startsWith(QLatin1String("PASS "), Qt::CaseInsensitive))
+        shown = shown.left(5) + QStringLiteral("*******");
     TriggerDisplay(QStringLiteral("> ") + shown);
-    if (m_controlSocket->State() == wsConnected) m_controlSocket->SendStr((cmd + QStringLiteral("\r\n")).toUtf8());
+    if (m_controlSocket->State() == wsConnected)
+        m_controlSocket->SendStr((cmd + QStringLiteral("\r\n")).toUtf8());
 }
 
 void TCustomFtpCli::FailOperation(int code, const QString& reply) {
@@ -271,10 +303,10 @@ void TCustomFtpCli::TriggerRequestDone(int error) {
         Qt::QueuedConnection);
 }
 
-void TCustomFtpCli::ExecAsync(TFtpRequest request, const QString& command, std::initializer_list<int> accepted,
-                              Handler done) {
-    const bool anyTime =
-        command == QLatin1String("ABOR") || command == QLatin1String("STAT") || command == QLatin1String("QUIT");
+void TCustomFtpCli::ExecAsync(TFtpRequest request, const QString& command,
+                              std::initializer_list<int> accepted, Handler done) {
+    const bool anyTime = command == QLatin1String("ABOR") || command == QLatin1String("STAT") ||
+                         command == QLatin1String("QUIT");
     if (!anyTime) {
         if (!CheckReady()) return;
         if (!m_sessionOpen) return HandleError(QStringLiteral("FTP component not connected"));
@@ -320,7 +352,8 @@ void TCustomFtpCli::OpenAsync() {
 void TCustomFtpCli::ControlDnsLookupDone(int error) {
     if (m_state != ftpDnsLookup && m_state != ftpAbort) return;
     if (error != 0) {
-        m_lastReply = QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+        m_lastReply =
+            QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
         m_replyCode = 500;
         m_requestError = 500;
         SetErrorMessage();
@@ -333,8 +366,9 @@ void TCustomFtpCli::ControlDnsLookupDone(int error) {
         ApplySocksSettings(*m_controlSocket);
         m_controlSocket->SetAddr(m_controlSocket->DnsResult());
         m_controlSocket->SetProto(QStringLiteral("tcp"));
-        m_controlSocket->SetPort(m_connectionType == ftpProxy && !m_proxyControlPort.isEmpty() ? m_proxyControlPort
-                                                                                                : m_port);
+        m_controlSocket->SetPort(m_connectionType == ftpProxy && !m_proxyControlPort.isEmpty()
+                                     ? m_proxyControlPort
+                                     : m_port);
         SetState(ftpWaitingBanner);
         m_controlSocket->Connect();
     } catch (const ESocketException& e) {
@@ -350,7 +384,8 @@ void TCustomFtpCli::ControlDnsLookupDone(int error) {
 
 void TCustomFtpCli::ControlSessionConnected(int error) {
     if (error != 0) {
-        m_lastReply = QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+        m_lastReply =
+            QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
         m_replyCode = 500;
         m_requestError = 500;
         SetErrorMessage();
@@ -389,7 +424,8 @@ void TCustomFtpCli::ControlDataAvailable() {
         }
         if (end < 0) return;
         QByteArray line = m_receiveBuffer.left(end);
-        while (!line.isEmpty() && (line.endsWith('\r') || line.endsWith('\n'))) line.chop(1);
+        while (!line.isEmpty() && (line.endsWith('\r') || line.endsWith('\n')))
+            line.chop(1);
         m_lastReply = QString::fromUtf8(line);
         m_receiveBuffer.remove(0, end + endLength);
         if (OnResponse) OnResponse(this);
@@ -401,14 +437,17 @@ void TCustomFtpCli::ControlDataAvailable() {
 
 void TCustomFtpCli::HandleReplyLine() {
     switch (m_state) {
-    case ftpWaitingBanner: return BannerLine();
+    case ftpWaitingBanner:
+        return BannerLine();
     case ftpWaitingResponse:
         if (!isFinalLine(m_lastReply)) return;
         if (!m_replyHandler) return HandleError(QStringLiteral("Program error: FNext is nil"));
         m_replyPending = false;
         (this->*m_replyHandler)();
         return;
-    default: DisplayLastResponse(); return;
+    default:
+        DisplayLastResponse();
+        return;
     }
 }
 
@@ -464,7 +503,8 @@ void TCustomFtpCli::StandardReplyHandler() {
             // "text" after the code, a doubled quote standing for one quote.
             m_quotedPath.clear();
             int i = end;
-            while (i < m_lastReply.size() && (m_lastReply[i] == u' ' || m_lastReply[i] == u'\t')) ++i;
+            while (i < m_lastReply.size() && (m_lastReply[i] == u' ' || m_lastReply[i] == u'\t'))
+                ++i;
             if (i < m_lastReply.size() && m_lastReply[i] == u'"') {
                 for (++i; i < m_lastReply.size(); ++i) {
                     if (m_lastReply[i] == u'"') {
@@ -539,4 +579,6 @@ void TCustomFtpCli::QuitAsync() {
     ExecAsync(ftpQuitAsync, QStringLiteral("QUIT"), {221}, &TCustomFtpCli::QuitDone);
 }
 
-void TCustomFtpCli::QuitDone() { m_controlSocket->Close(); }
+void TCustomFtpCli::QuitDone() {
+    m_controlSocket->Close();
+}

@@ -11,7 +11,9 @@
 
 namespace {
 
-bool holdsLineBreak(const QString& s) { return s.contains(u'\r') || s.contains(u'\n'); }
+bool holdsLineBreak(const QString& s) {
+    return s.contains(u'\r') || s.contains(u'\n');
+}
 
 const QString kLineBreakReply = QStringLiteral("501 Command not sent: a name holds a line break");
 
@@ -80,7 +82,8 @@ static bool passivePort(const QString& reply, int& port) {
 bool TCustomFtpCli::ConnectPassive(const std::function<void(int)>& connected, QString* failure) {
     int port = 0;
     if (!passivePort(m_passiveReply, port)) {
-        *failure = QStringLiteral("425 Cannot read the data port from the reply: ") + m_passiveReply;
+        *failure =
+            QStringLiteral("425 Cannot read the data port from the reply: ") + m_passiveReply;
         return false;
     }
     m_dataSocket->SetPort(QString::number(port));
@@ -109,7 +112,8 @@ bool TCustomFtpCli::OpenLocalForDownload() {
     }
     m_localFile = std::make_unique<QFile>(m_localFileName);
     const bool resume = m_restartOffset > 0;
-    if (!m_localFile->open(resume ? QIODevice::ReadWrite : (QIODevice::WriteOnly | QIODevice::Truncate)) ||
+    if (!m_localFile->open(resume ? QIODevice::ReadWrite
+                                  : (QIODevice::WriteOnly | QIODevice::Truncate)) ||
         (resume && !m_localFile->seek(m_restartOffset))) {
         m_localFile.reset();
         return false;
@@ -126,7 +130,8 @@ bool TCustomFtpCli::OpenLocalForUpload() {
         return true;
     }
     m_localFile = std::make_unique<QFile>(m_localFileName);
-    if (!m_localFile->open(QIODevice::ReadOnly) || (m_restartOffset > 0 && !m_localFile->seek(m_restartOffset))) {
+    if (!m_localFile->open(QIODevice::ReadOnly) ||
+        (m_restartOffset > 0 && !m_localFile->seek(m_restartOffset))) {
         m_localFile.reset();
         return false;
     }
@@ -192,10 +197,12 @@ bool TCustomFtpCli::Progress() {
 void TCustomFtpCli::TransfertStats() {
     m_transferStop = Now();
     const qint64 ms = m_transferStop - m_transferStart;
-    QString text = QStringLiteral("%1 bytes received/sent in %2 seconds").arg(m_transferredBytes).arg(ms / 1000);
+    QString text = QStringLiteral("%1 bytes received/sent in %2 seconds")
+                       .arg(m_transferredBytes)
+                       .arg(ms / 1000);
     if (ms != 0) {
-        const qint64 rate =
-            m_transferredBytes < 32768 ? m_transferredBytes * 1000 / ms : (m_transferredBytes / ms) * 1000;
+        const qint64 rate = m_transferredBytes < 32768 ? m_transferredBytes * 1000 / ms
+                                                       : (m_transferredBytes / ms) * 1000;
         text += QStringLiteral(" (%1 Bytes/sec)").arg(rate);
     }
     TriggerDisplay(QStringLiteral("! ") + text);
@@ -219,9 +226,15 @@ void TCustomFtpCli::DataClosed(int error) {
 // ---------------------------------------------------------------------------------
 // Downloads
 
-void TCustomFtpCli::ExecGetAsync() { StartDownload(ftpFctGet, ftpGetAsync, QStringLiteral("RETR")); }
-void TCustomFtpCli::ExecDirAsync() { StartDownload(ftpFctDir, ftpDirAsync, QStringLiteral("LIST -L")); }
-void TCustomFtpCli::ExecLsAsync() { StartDownload(ftpFctLs, ftpLsAsync, QStringLiteral("NLST")); }
+void TCustomFtpCli::ExecGetAsync() {
+    StartDownload(ftpFctGet, ftpGetAsync, QStringLiteral("RETR"));
+}
+void TCustomFtpCli::ExecDirAsync() {
+    StartDownload(ftpFctDir, ftpDirAsync, QStringLiteral("LIST -L"));
+}
+void TCustomFtpCli::ExecLsAsync() {
+    StartDownload(ftpFctLs, ftpLsAsync, QStringLiteral("NLST"));
+}
 
 void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QString& command) {
     m_lastStep = step;
@@ -251,7 +264,8 @@ void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QStri
     };
     if (!m_displayFileFlag) {
         CloseLocal();
-        if (!OpenLocalForDownload()) return fail550(QStringLiteral("Unable to open local file ") + m_localFileName);
+        if (!OpenLocalForDownload())
+            return fail550(QStringLiteral("Unable to open local file ") + m_localFileName);
     }
     if (m_passive) {
         try {
@@ -308,7 +322,8 @@ void TCustomFtpCli::DownloadData() {
                 int start = 0;
                 for (int i = 0; i <= n; ++i) {
                     if (i == n || buffer[i] == '\r' || buffer[i] == '\n') {
-                        if (i > start) TriggerDisplayFile(QString::fromUtf8(buffer + start, i - start));
+                        if (i > start)
+                            TriggerDisplayFile(QString::fromUtf8(buffer + start, i - start));
                         start = i + 1;
                     }
                 }
@@ -317,7 +332,8 @@ void TCustomFtpCli::DownloadData() {
             TriggerDisplay(QStringLiteral("! Error writing local file"));
             m_dataSocket->Shutdown(2);
         }
-    } else if (n < 0 && m_dataSocket->State() == wsConnected && m_dataSocket->LastError() != WSAEWOULDBLOCK) {
+    } else if (n < 0 && m_dataSocket->State() == wsConnected &&
+               m_dataSocket->LastError() != WSAEWOULDBLOCK) {
         TriggerDisplay(QStringLiteral("! Data: Receive error %1").arg(m_dataSocket->LastError()));
         m_dataSocket->Shutdown(2);
     }
@@ -358,13 +374,18 @@ void TCustomFtpCli::DownloadSecondReply() {
 // ---------------------------------------------------------------------------------
 // Uploads
 
-void TCustomFtpCli::ExecPutAsync() { StartUpload(false); }
-void TCustomFtpCli::ExecAppendAsync() { StartUpload(true); }
+void TCustomFtpCli::ExecPutAsync() {
+    StartUpload(false);
+}
+void TCustomFtpCli::ExecAppendAsync() {
+    StartUpload(true);
+}
 
 void TCustomFtpCli::StartUpload(bool append) {
     m_lastStep = append ? ftpFctAppend : ftpFctPut;
     if (!m_sessionOpen) return HandleError(QStringLiteral("STOR/APPE: not connected"));
-    if (m_localFileName.isEmpty() && !m_callerStream) return HandleError(QStringLiteral("LocalFileName empty"));
+    if (m_localFileName.isEmpty() && !m_callerStream)
+        return HandleError(QStringLiteral("LocalFileName empty"));
     m_appendMode = append;
     m_currentRequest = append ? ftpAppendAsync : ftpPutAsync;
     m_transferReplyDone = false;
@@ -396,12 +417,14 @@ void TCustomFtpCli::StartUpload(bool append) {
     m_replyPending = true;
     m_dataSocket->OnSessionAvailable = [this](TCustomWSocket*, uint16_t) { UploadAccept(); };
     CloseLocal();
-    if (!OpenLocalForUpload()) return fail426(QStringLiteral("426 Unable to open local file ") + m_localFileName, true);
+    if (!OpenLocalForUpload())
+        return fail426(QStringLiteral("426 Unable to open local file ") + m_localFileName, true);
     m_sourceExhausted = false;
     if (m_passive) {
         try {
             QString failure;
-            if (!ConnectPassive([this](int e) { UploadConnected(e); }, &failure)) return FailOperation(425, failure);
+            if (!ConnectPassive([this](int e) { UploadConnected(e); }, &failure))
+                return FailOperation(425, failure);
         } catch (const ESocketException& e) {
             fail426(QStringLiteral("426 ESocketException: ") + e.message(), false);
         }
@@ -413,7 +436,8 @@ void TCustomFtpCli::StartUpload(bool append) {
 }
 
 void TCustomFtpCli::SendStoreCommand() {
-    SendCommand((m_appendMode ? QStringLiteral("APPE ") : QStringLiteral("STOR ")) + m_hostFileName);
+    SendCommand((m_appendMode ? QStringLiteral("APPE ") : QStringLiteral("STOR ")) +
+                m_hostFileName);
 }
 
 void TCustomFtpCli::UploadConnected(int error) {

@@ -5,23 +5,26 @@
 
 const char* FtpRequestName(TFtpRequest request) {
     static const char* names[] = {
-        "ftpNone",          "ftpOpenAsync",      "ftpUserAsync",      "ftpPassAsync",       "ftpCwdAsync",
-        "ftpConnectAsync",  "ftpReceiveAsync",   "ftpDirAsync",       "ftpLsAsync",         "ftpPortAsync",
-        "ftpGetAsync",      "ftpDirectoryAsync", "ftpListAsync",      "ftpSystemAsync",     "ftpSystAsync",
-        "ftpQuitAsync",     "ftpSizeAsync",      "ftpPutAsync",       "ftpAppendAsync",     "ftpFileSizeAsync",
-        "ftpRqAbort",       "ftpMkdAsync",       "ftpRmdAsync",       "ftpRenameAsync",     "ftpDeleAsync",
-        "ftpRenAsync",      "ftpRenToAsync",     "ftpRenFromAsync",   "ftpDeleteAsync",     "ftpMkdirAsync",
-        "ftpRmdirAsync",    "ftpPwdAsync",       "ftpQuoteAsync",     "ftpCDupAsync",       "ftpDoQuoteAsync",
-        "ftpTransmitAsync", "ftpTypeSetAsync",   "ftpRestAsync",      "ftpRestGetAsync",    "ftpRestartGetAsync",
-        "ftpRestPutAsync",  "ftpRestartPutAsync"};
+        "ftpNone",         "ftpOpenAsync",      "ftpUserAsync",    "ftpPassAsync",
+        "ftpCwdAsync",     "ftpConnectAsync",   "ftpReceiveAsync", "ftpDirAsync",
+        "ftpLsAsync",      "ftpPortAsync",      "ftpGetAsync",     "ftpDirectoryAsync",
+        "ftpListAsync",    "ftpSystemAsync",    "ftpSystAsync",    "ftpQuitAsync",
+        "ftpSizeAsync",    "ftpPutAsync",       "ftpAppendAsync",  "ftpFileSizeAsync",
+        "ftpRqAbort",      "ftpMkdAsync",       "ftpRmdAsync",     "ftpRenameAsync",
+        "ftpDeleAsync",    "ftpRenAsync",       "ftpRenToAsync",   "ftpRenFromAsync",
+        "ftpDeleteAsync",  "ftpMkdirAsync",     "ftpRmdirAsync",   "ftpPwdAsync",
+        "ftpQuoteAsync",   "ftpCDupAsync",      "ftpDoQuoteAsync", "ftpTransmitAsync",
+        "ftpTypeSetAsync", "ftpRestAsync",      "ftpRestGetAsync", "ftpRestartGetAsync",
+        "ftpRestPutAsync", "ftpRestartPutAsync"};
     return (request >= ftpNone && request <= ftpRestartPutAsync) ? names[request] : "?";
 }
 
 const char* FtpFctName(TFtpFct fct) {
-    static const char* names[] = {"ftpFctNone",    "ftpFctOpen",  "ftpFctUser",    "ftpFctPass",  "ftpFctCwd",
-                                  "ftpFctSize",    "ftpFctMkd",   "ftpFctRmd",     "ftpFctRenFrom", "ftpFctRenTo",
-                                  "ftpFctGet",     "ftpFctDir",   "ftpFctQuit",    "ftpFctSyst",  "ftpFctDele",
-                                  "ftpFctPwd",     "ftpFctQuote", "ftpFctPut",     "ftpFctTypeSet", "ftpFctRest",
+    static const char* names[] = {"ftpFctNone",    "ftpFctOpen",  "ftpFctUser",    "ftpFctPass",
+                                  "ftpFctCwd",     "ftpFctSize",  "ftpFctMkd",     "ftpFctRmd",
+                                  "ftpFctRenFrom", "ftpFctRenTo", "ftpFctGet",     "ftpFctDir",
+                                  "ftpFctQuit",    "ftpFctSyst",  "ftpFctDele",    "ftpFctPwd",
+                                  "ftpFctQuote",   "ftpFctPut",   "ftpFctTypeSet", "ftpFctRest",
                                   "ftpFctCDup",    "ftpFctLs",    "ftpFctAppend",  "ftpFctPort"};
     return (fct >= ftpFctNone && fct <= ftpFctPort) ? names[fct] : "?";
 }
@@ -35,7 +38,8 @@ void TCustomFtpCli::UserAsync() {
     QString command = QStringLiteral("USER ") + m_userName;
     if (m_connectionType == ftpProxy) {
         command += u'@' + m_hostName;
-        if (m_port.compare(QLatin1String("ftp"), Qt::CaseInsensitive) != 0 && m_port != QLatin1String("21")) {
+        if (m_port.compare(QLatin1String("ftp"), Qt::CaseInsensitive) != 0 &&
+            m_port != QLatin1String("21")) {
             command += u':' + m_port;
         }
     }
@@ -185,7 +189,8 @@ void TCustomFtpCli::DoHighLevelAsync() {
         if (take(ftpFctPort)) return PortAsync();
         if (take(ftpFctRest)) return RestAsync();
         if (take(ftpFctGet)) {
-            if (!(previous == ftpFctRest && m_restartOffset >= 0 && m_replyCode == 350)) m_restartOffset = 0;
+            if (!(previous == ftpFctRest && m_restartOffset >= 0 && m_replyCode == 350))
+                m_restartOffset = 0;
             return ExecGetAsync();
         }
         if (take(ftpFctPut)) return ExecPutAsync();
@@ -223,49 +228,75 @@ namespace {
 constexpr TFtpFctSet kLogin = FctBit(ftpFctOpen) | FctBit(ftpFctUser) | FctBit(ftpFctPass);
 constexpr TFtpFctSet bits(std::initializer_list<TFtpFct> steps) {
     TFtpFctSet set = 0;
-    for (TFtpFct f : steps) set |= FctBit(f);
+    for (TFtpFct f : steps)
+        set |= FctBit(f);
     return set;
 }
 } // namespace
 
-void TCustomFtpCli::ConnectAsync() { HighLevelAsync(ftpConnectAsync, kLogin); }
+void TCustomFtpCli::ConnectAsync() {
+    HighLevelAsync(ftpConnectAsync, kLogin);
+}
 void TCustomFtpCli::ReceiveAsync() {
-    HighLevelAsync(ftpReceiveAsync, kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctGet, ftpFctQuit}));
+    HighLevelAsync(ftpReceiveAsync,
+                   kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctGet, ftpFctQuit}));
 }
 void TCustomFtpCli::RestartGetAsync() {
-    HighLevelAsync(ftpRestartGetAsync,
-                   kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctRest, ftpFctGet, ftpFctQuit}));
+    HighLevelAsync(ftpRestartGetAsync, kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort,
+                                                      ftpFctRest, ftpFctGet, ftpFctQuit}));
 }
-void TCustomFtpCli::GetAsync() { HighLevelAsync(ftpGetAsync, bits({ftpFctPort, ftpFctGet})); }
-void TCustomFtpCli::RestGetAsync() { HighLevelAsync(ftpRestGetAsync, bits({ftpFctPort, ftpFctRest, ftpFctGet})); }
+void TCustomFtpCli::GetAsync() {
+    HighLevelAsync(ftpGetAsync, bits({ftpFctPort, ftpFctGet}));
+}
+void TCustomFtpCli::RestGetAsync() {
+    HighLevelAsync(ftpRestGetAsync, bits({ftpFctPort, ftpFctRest, ftpFctGet}));
+}
 void TCustomFtpCli::TransmitAsync() {
-    HighLevelAsync(ftpTransmitAsync, kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctPut, ftpFctQuit}));
+    HighLevelAsync(ftpTransmitAsync,
+                   kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctPut, ftpFctQuit}));
 }
 void TCustomFtpCli::RestartPutAsync() {
-    HighLevelAsync(ftpRestartPutAsync,
-                   kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctRest, ftpFctPut, ftpFctQuit}));
+    HighLevelAsync(ftpRestartPutAsync, kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort,
+                                                      ftpFctRest, ftpFctPut, ftpFctQuit}));
 }
-void TCustomFtpCli::PutAsync() { HighLevelAsync(ftpPutAsync, bits({ftpFctPort, ftpFctPut})); }
-void TCustomFtpCli::RestPutAsync() { HighLevelAsync(ftpRestPutAsync, bits({ftpFctPort, ftpFctRest, ftpFctPut})); }
-void TCustomFtpCli::AppendAsync() { HighLevelAsync(ftpAppendAsync, bits({ftpFctPort, ftpFctAppend})); }
+void TCustomFtpCli::PutAsync() {
+    HighLevelAsync(ftpPutAsync, bits({ftpFctPort, ftpFctPut}));
+}
+void TCustomFtpCli::RestPutAsync() {
+    HighLevelAsync(ftpRestPutAsync, bits({ftpFctPort, ftpFctRest, ftpFctPut}));
+}
+void TCustomFtpCli::AppendAsync() {
+    HighLevelAsync(ftpAppendAsync, bits({ftpFctPort, ftpFctAppend}));
+}
 void TCustomFtpCli::AppendFileAsync() {
     HighLevelAsync(ftpTransmitAsync,
                    kLogin | bits({ftpFctCwd, ftpFctTypeSet, ftpFctPort, ftpFctAppend, ftpFctQuit}));
 }
-void TCustomFtpCli::DirAsync() { HighLevelAsync(ftpDirAsync, bits({ftpFctPort, ftpFctDir})); }
-void TCustomFtpCli::DirectoryAsync() {
-    HighLevelAsync(ftpDirectoryAsync, kLogin | bits({ftpFctCwd, ftpFctPort, ftpFctDir, ftpFctQuit}));
+void TCustomFtpCli::DirAsync() {
+    HighLevelAsync(ftpDirAsync, bits({ftpFctPort, ftpFctDir}));
 }
-void TCustomFtpCli::LsAsync() { HighLevelAsync(ftpLsAsync, bits({ftpFctPort, ftpFctLs})); }
+void TCustomFtpCli::DirectoryAsync() {
+    HighLevelAsync(ftpDirectoryAsync,
+                   kLogin | bits({ftpFctCwd, ftpFctPort, ftpFctDir, ftpFctQuit}));
+}
+void TCustomFtpCli::LsAsync() {
+    HighLevelAsync(ftpLsAsync, bits({ftpFctPort, ftpFctLs}));
+}
 void TCustomFtpCli::ListAsync() {
     HighLevelAsync(ftpListAsync, kLogin | bits({ftpFctCwd, ftpFctPort, ftpFctLs, ftpFctQuit}));
 }
-void TCustomFtpCli::SystemAsync() { HighLevelAsync(ftpSystemAsync, kLogin | bits({ftpFctSyst, ftpFctQuit})); }
+void TCustomFtpCli::SystemAsync() {
+    HighLevelAsync(ftpSystemAsync, kLogin | bits({ftpFctSyst, ftpFctQuit}));
+}
 void TCustomFtpCli::FileSizeAsync() {
     HighLevelAsync(ftpSizeAsync, kLogin | bits({ftpFctCwd, ftpFctSize, ftpFctQuit}));
 }
-void TCustomFtpCli::MkdirAsync() { HighLevelAsync(ftpMkdirAsync, kLogin | bits({ftpFctCwd, ftpFctMkd, ftpFctQuit})); }
-void TCustomFtpCli::RmdirAsync() { HighLevelAsync(ftpRmdirAsync, kLogin | bits({ftpFctCwd, ftpFctRmd, ftpFctQuit})); }
+void TCustomFtpCli::MkdirAsync() {
+    HighLevelAsync(ftpMkdirAsync, kLogin | bits({ftpFctCwd, ftpFctMkd, ftpFctQuit}));
+}
+void TCustomFtpCli::RmdirAsync() {
+    HighLevelAsync(ftpRmdirAsync, kLogin | bits({ftpFctCwd, ftpFctRmd, ftpFctQuit}));
+}
 void TCustomFtpCli::DeleteAsync() {
     HighLevelAsync(ftpDeleteAsync, kLogin | bits({ftpFctCwd, ftpFctDele, ftpFctQuit}));
 }
@@ -273,6 +304,9 @@ void TCustomFtpCli::DoQuoteAsync() {
     HighLevelAsync(ftpDoQuoteAsync, kLogin | bits({ftpFctCwd, ftpFctQuote, ftpFctQuit}));
 }
 void TCustomFtpCli::RenameAsync() {
-    HighLevelAsync(ftpRenameAsync, kLogin | bits({ftpFctCwd, ftpFctRenFrom, ftpFctRenTo, ftpFctQuit}));
+    HighLevelAsync(ftpRenameAsync,
+                   kLogin | bits({ftpFctCwd, ftpFctRenFrom, ftpFctRenTo, ftpFctQuit}));
 }
-void TCustomFtpCli::RenAsync() { HighLevelAsync(ftpRenAsync, bits({ftpFctRenFrom, ftpFctRenTo})); }
+void TCustomFtpCli::RenAsync() {
+    HighLevelAsync(ftpRenAsync, bits({ftpFctRenFrom, ftpFctRenTo}));
+}

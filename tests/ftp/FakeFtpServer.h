@@ -1,0 +1,62 @@
+// A scripted FTP server inside the test process: it records every command line the
+// client sends and answers with canned replies, running data connections for RETR,
+// LIST, NLST, STOR and APPE in passive and active mode.
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
+
+class FakeFtpServer : public QObject {
+    Q_OBJECT
+public:
+    FakeFtpServer();
+
+    QString port() const { return QString::number(m_control.serverPort()); }
+
+    // Sent when a client connects; empty sends nothing.
+    QByteArray banner = "220 fake server ready\r\n";
+    // Replies by command verb (upper case) that replace the built-in ones.
+    QMap<QString, QByteArray> replies;
+    // Called for every command line; returning true means it was answered.
+    std::function<bool(FakeFtpServer&, const QString& line)> intercept;
+    // Host numbers put in the 227 reply.
+    QString pasvHost = QStringLiteral("127,0,0,1");
+    // The data a download sends (from the REST offset on).
+    QByteArray downloadData;
+    // Sends the data and closes the data connection before the 150 reply.
+    bool dataBeforePreliminary = false;
+    // Leaves the download's data connection open for the client to close.
+    bool keepDataOpen = false;
+    // Sent once the download's data connection has closed.
+    QByteArray finalDownloadReply = "226 Transfer complete\r\n";
+
+    QStringList transcript;
+    QByteArray uploaded;
+    qint64 restOffset = 0;
+    int dataConnections = 0;
+
+    void send(const QByteArray& raw);
+    void closeControl();
+    QTcpSocket* connection() const { return m_conn; }
+
+private:
+    void onCommand(const QString& line);
+    void startDownload();
+    void startUpload();
+    // Runs then() once a data connection is up (accepted or made).
+    void withData(const std::function<void(QTcpSocket*)>& then);
+
+    QTcpServer m_control;
+    QTcpServer m_pasv;
+    QTcpSocket* m_conn = nullptr;
+    QTcpSocket* m_data = nullptr;
+    QByteArray m_pending;
+    bool m_passive = false;
+    quint16 m_portTarget = 0;
+    std::function<void(QTcpSocket*)> m_waitingForData;
+};
