@@ -175,7 +175,10 @@ void TCustomFtpCli::ApplySocksSettings(TCustomSocksWSocket& socket) {
                                                           : QStringLiteral("5"));
     socket.SetSocksUsercode(m_socksUserCode);
     socket.SetSocksPassword(m_socksPassword);
-    socket.SetSocksAuthentication(socksAuthenticateUsercode);
+    // Offering only the username/password method to a server that wants none makes
+    // it refuse the connection; without a SOCKS user there is nothing to offer.
+    socket.SetSocksAuthentication(m_socksUserCode.isEmpty() ? socksNoAuthentication
+                                                            : socksAuthenticateUsercode);
 }
 
 // ---------------------------------------------------------------------------------

@@ -421,6 +421,9 @@ void TCustomFtpCli::StartUpload(bool append) {
         return fail426(QStringLiteral("426 Unable to open local file ") + m_localFileName, true);
     m_sourceExhausted = false;
     if (m_passive) {
+        // Busy from here on, not only once STOR is sent: the data connection comes
+        // first, and a caller waiting for the engine to be ready must keep waiting.
+        SetState(ftpWaitingResponse);
         try {
             QString failure;
             if (!ConnectPassive([this](int e) { UploadConnected(e); }, &failure))
