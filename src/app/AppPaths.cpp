@@ -1,0 +1,27 @@
+#include "AppPaths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace AppPaths {
+
+QString ProgramDir() {
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dir);
+    if (!dir.endsWith(u'/')) dir += u'/';
+    return dir;
+}
+
+QString TempDir() {
+    QString dir = QDir::tempPath();
+    if (!dir.endsWith(u'/')) dir += u'/';
+    return dir;
+}
+
+bool ResetListingCache(const QString& programDir) {
+    QDir listings(programDir + kListingsFolder);
+    listings.removeRecursively();
+    return QDir().mkpath(listings.path());
+}
+
+} // namespace AppPaths

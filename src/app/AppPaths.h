@@ -1,0 +1,20 @@
+// Where the program keeps its files: the per-user data folder (site file, queue files,
+// listing cache) and the temporary folder.
+#pragma once
+
+#include <QString>
+
+namespace AppPaths {
+
+// The data folder with a trailing "/", created when missing.
+QString ProgramDir();
+// The system's temporary folder with a trailing "/".
+QString TempDir();
+// Deletes the listing cache folder with everything in it and creates it again empty.
+bool ResetListingCache(const QString& programDir);
+
+inline const QString kWorkingQueueFile = QStringLiteral("last_working_queue.uque");
+inline const QString kFailedQueueFile = QStringLiteral("last_failed_queue.uque");
+inline const QString kListingsFolder = QStringLiteral("Listings");
+
+} // namespace AppPaths

@@ -1,0 +1,18 @@
+// The queue lists in the window and their file form: column 0 holds an item's main
+// text, the following columns its column texts, and the item's state number rides in
+// the item's data.
+#pragma once
+
+#include <QString>
+
+class QTreeWidget;
+
+namespace QueueTrees {
+
+void SetUpColumns(QTreeWidget* tree, bool failedQueue);
+// Empties the tree and loads the file; on damage the items read before stay and the
+// message is returned.
+bool Load(QTreeWidget* tree, const QString& path, QString* error);
+bool Save(const QTreeWidget* tree, const QString& path, QString* error);
+
+} // namespace QueueTrees

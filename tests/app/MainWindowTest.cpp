@@ -1,0 +1,359 @@
+#include "AppPaths.h"
+#include "ColourButton.h"
+#include "Main.h"
+#include "Scratch.h"
+#include "SettingsDialog.h"
+#include "TestLoop.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString dataDir() {
+    return scratchDir() + QStringLiteral("/data/1Quillon/");
+}
+
+QSettings& stored() {
+    static QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("1Quillon"),
+                       QStringLiteral("1Quillon"));
+    s.sync();
+    return s;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir(dataDir()).removeRecursively();
+        stored().clear();
+        stored().sync();
+    }
+    // A window through the whole start-up, with the program's end watched.
+    std::unique_ptr<TMainform> start() {
+        auto w = std::make_unique<TMainform>();
+        w->quitApplication = [this] { ++quits; };
+        w->FormCreate();
+        w->CreateDialogs();
+        spinFor(20);
+        return w;
+    }
+    int quits = 0;
+};
+
+TEST_F(MainWindowTest, FirstStartCreatesTheSiteFileAndAnEmptyListingCache) {
+    QDir().mkpath(dataDir() + QStringLiteral("Listings/ftp.example.org"));
+    QFile stale(dataDir() + QStringLiteral("Listings/ftp.example.org/_pub"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    QFile::remove(dataDir() + SiteTree::kFileName);
+
+    auto w = start();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("1Quillon "));
+    EXPECT_EQ(QFileInfo(dataDir() + SiteTree::kFileName).size(), 157);
+    EXPECT_TRUE(QFileInfo(dataDir() + QStringLiteral("Listings")).isDir());
+    EXPECT_TRUE(QDir(dataDir() + QStringLiteral("Listings")).isEmpty());
+    ASSERT_EQ(w->site_manager->topLevelItemCount(), 1);
+    EXPECT_EQ(w->site_manager->topLevelItem(0)->text(0), QStringLiteral("FTP Sites"));
+
+    // Enabled at start: Settings, Quick Connect and New Site only.
+    for (QAction* a : w->Main_Toolbar->actions()) {
+        if (a->isSeparator()) continue;
+        const bool expected =
+            a == w->Settings_Button || a == w->QuickConnect_Button || a == w->NewSite_Button;
+        EXPECT_EQ(a->isEnabled(), expected) << a->objectName().toStdString();
+    }
+    const QList<QWidget*> remoteControls = {w->remoteadd, w->refresh_remote, w->remote_up,
+                                            w->remoteListView};
+    for (QWidget* remote : remoteControls) {
+        EXPECT_FALSE(remote->isEnabled()) << remote->objectName().toStdString();
+    }
+    for (QAction* a : {w->Paste1, w->Reconnect1, w->Disconnect1, w->Abort1, w->EnterCommand1}) {
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    }
+    EXPECT_FALSE(w->NewFolder_Button->isVisible());
+    EXPECT_FALSE(w->Quickpanel->isVisibleTo(w.get()));
+    EXPECT_EQ(w->QuickUser->text(), QStringLiteral("anonymous"));
+    EXPECT_EQ(w->Quickpass->text(), QStringLiteral("demo@"));
+    EXPECT_EQ(w->Quickpass->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w->quickport->text(), QStringLiteral("21"));
+    EXPECT_EQ(w->threads_updown->value(), 3);
+    EXPECT_EQ(w->attempts_no->value(), 3);
+    EXPECT_TRUE(w->Direct1->isChecked());
+    EXPECT_TRUE(w->NOOPCommand1->isChecked());
+}
+
+TEST_F(MainWindowTest, ExitSavesEveryValueWithItsDefaultAndTheQueues) {
+    auto w = start();
+    w->ExitApplication();
+    EXPECT_EQ(quits, 1);
+    const std::pair<const char*, const char*> expected[] = {{"ToolBar", "1"},
+                                                            {"QuickBar", "0"},
+                                                            {"NOOP", "1"},
+                                                            {"LogWindow", "1"},
+                                                            {"QueueWindow", "1"},
+                                                            {"LocalTab", "1"},
+                                                            {"QueueProcessing", "0"},
+                                                            {"ConnectionType", "Direct"},
+                                                            {"ThreadsAllowed", "3"},
+                                                            {"AttemptsAllowed", "3"},
+                                                            {"ProxyServer", ""},
+                                                            {"ProxyPort", "8021"},
+                                                            {"SocksServer", ""},
+                                                            {"SocksPort", "1080"},
+                                                            {"SocksUser", ""},
+                                                            {"SocksPass", ""},
+                                                            {"FtpCommandColor", "16711680"},
+                                                            {"FtpResponseColor", "32768"},
+                                                            {"InfoMsgColor", "0"},
+                                                            {"ErrorMsgColor", "255"},
+                                                            {"QueueColor", "-2147483643"},
+                                                            {"FtpLogColor", "16777215"},
+                                                            {"LocalListColor", "-2147483643"},
+                                                            {"RemoteListColor", "0"},
+                                                            {"PromptOverwrite", "1"},
+                                                            {"DeleteCompleted", "0"},
+                                                            {"OverwriteOption", "0"},
+                                                            {"FileRenameOption", "0"},
+                                                            {"ZipOptions", "0"},
+                                                            {"TransferCompleteWave", ""},
+                                                            {"TransferErrorWave", ""}};
+    for (const auto& [name, value] : expected) {
+        EXPECT_EQ(stored().value(QStringLiteral("Settings/") + QLatin1String(name)).toString(),
+                  QLatin1String(value))
+            << name;
+    }
+    stored().beginGroup(QStringLiteral("Settings/AsciiExtensions"));
+    EXPECT_EQ(stored().childKeys(), defaultAsciiExtensions());
+    stored().endGroup();
+    EXPECT_EQ(QFileInfo(dataDir() + AppPaths::kWorkingQueueFile).size(), 74);
+    EXPECT_EQ(QFileInfo(dataDir() + AppPaths::kFailedQueueFile).size(), 74);
+}
+
+TEST_F(MainWindowTest, ChangedSettingsSurviveARestart) {
+    {
+        auto w = start();
+        w->threads_updown->setValue(7);
+        w->Socks51->trigger();
+        w->log_close->click();
+        EXPECT_FALSE(w->log_panel->isVisibleTo(w.get()));
+        EXPECT_FALSE(w->LogWindow1->isChecked());
+        w->ExitApplication();
+    }
+    EXPECT_EQ(stored().value(QStringLiteral("Settings/LogWindow")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(stored().value(QStringLiteral("Settings/ConnectionType")).toString(),
+              QStringLiteral("Socks5"));
+    auto w = start();
+    EXPECT_EQ(w->threads_updown->value(), 7);
+    EXPECT_TRUE(w->Socks51->isChecked());
+    EXPECT_FALSE(w->log_panel->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->LogWindow1->isChecked());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowSavesAndKeepsRunningBehindTheTray) {
+    auto w = start();
+    w->SetTrayAvailable(true);
+    w->threads_updown->setValue(9);
+    w->close();
+    spinFor(20);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(stored().value(QStringLiteral("Settings/ThreadsAllowed")).toString(),
+              QStringLiteral("9"));
+    EXPECT_TRUE(QFileInfo::exists(dataDir() + AppPaths::kWorkingQueueFile));
+    w->trayOpen->trigger();
+    EXPECT_TRUE(w->isVisible());
+    w->trayExit->trigger();
+    EXPECT_EQ(quits, 1);
+
+    // No notification area: closing ends the program instead of hiding it for good.
+    auto other = start();
+    other->SetTrayAvailable(false);
+    other->close();
+    EXPECT_EQ(quits, 2);
+}
+
+TEST_F(MainWindowTest, ASecondInstanceEndsBeforeItOpensAWindow) {
+    QProcess first;
+    first.start(QStringLiteral(QUILLON_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(waitFor(
+        [] { return QFileInfo::exists(scratchDir() + QStringLiteral("/data/1Quillon/sites.usm")); },
+        10000));
+    QFile::remove(dataDir() + SiteTree::kFileName);
+    QProcess second;
+    second.start(QStringLiteral(QUILLON_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo::exists(dataDir() + SiteTree::kFileName)); // touched nothing
+    first.terminate();
+    first.waitForFinished(5000);
+}
+
+QColor colourOfLine(QTextEdit* edit, int line) {
+    const QTextBlock block = edit->document()->findBlockByNumber(line);
+    return block.begin().fragment().charFormat().foreground().color();
+}
+
+TEST_F(MainWindowTest, LogColoursAndThePasswordMask) {
+    auto w = start();
+    SessionLog& log = w->Log();
+    log.traceLine(QStringLiteral("> PASS secret"));
+    log.traceLine(QStringLiteral("> pass Secret2"));
+    log.traceLine(QStringLiteral("< 230 Logged in"));
+    log.traceLine(QStringLiteral("> LIST <dir>"));
+    log.traceLine(QStringLiteral("! 10 bytes received"));
+    log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
+    ASSERT_EQ(log.lines().size(), 5);
+    EXPECT_EQ(log.lines()[0].text, QStringLiteral("> PASS *******"));
+    EXPECT_EQ(log.lines()[1].text, QStringLiteral("> PASS *******"));
+    EXPECT_FALSE(w->ftplog->toPlainText().contains(QStringLiteral("ecret")));
+    EXPECT_EQ(log.lines()[0].colour, 16711680);
+    EXPECT_EQ(log.lines()[2].colour, 32768);
+    EXPECT_EQ(log.lines()[3].colour, 16711680); // both marks: a command
+    EXPECT_EQ(log.lines()[4].colour, 255);
+    EXPECT_EQ(colourOfLine(w->ftplog, 4), QColor(255, 0, 0));
+
+    // A new error colour colours only the lines that follow.
+    w->Settings()->colourControl(Setting::ErrorMsgColor)->setValue(0x00ff00);
+    log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
+    EXPECT_EQ(log.lines()[4].colour, 255);
+    EXPECT_EQ(log.lines()[5].colour, 0x00ff00);
+    EXPECT_EQ(colourOfLine(w->ftplog, 4), QColor(255, 0, 0));
+    EXPECT_EQ(colourOfLine(w->ftplog, 5), QColor(0, 255, 0));
+    // Any other kind keeps the colour the line before left.
+    log.appendLine(QStringLiteral("plain"), 9);
+    EXPECT_EQ(log.lines()[6].colour, 0x00ff00);
+
+    const QString path = scratchDir() + QStringLiteral("/session.log");
+    ASSERT_TRUE(log.save(path));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        saved.readAll().startsWith("> PASS *******\r\n> PASS *******\r\n< 230 Logged in\r\n"));
+
+    log.clear();
+    EXPECT_TRUE(w->ftplog->toPlainText().isEmpty());
+    ASSERT_TRUE(log.save(path));
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+}
+
+struct RecordingPane : PaneCommands {
+    QStringList calls;
+    void Cut() override { calls << QStringLiteral("cut"); }
+    void Delete() override { calls << QStringLiteral("delete"); }
+    void Copy() override { calls << QStringLiteral("copy"); }
+    void Rename() override { calls << QStringLiteral("rename"); }
+};
+
+TEST_F(MainWindowTest, CommandsGoToTheFocusedPaneOnly) {
+    auto w = start();
+    RecordingPane local, remote;
+    w->SetLocalCommands(&local);
+    w->SetRemoteCommands(&remote);
+    QApplication::setActiveWindow(w.get());
+    w->remoteListView->setEnabled(true);
+
+    w->Quickhost->setFocus(); // neither list
+    spinFor(10);
+    for (QAction* a : {w->Cut1, w->Cut_Button, w->Delete_Button, w->Rename_Button, w->View_Button,
+                       w->Open_Button, w->Paste1}) {
+        a->setEnabled(true);
+        a->trigger();
+    }
+    EXPECT_TRUE(local.calls.isEmpty());
+    EXPECT_TRUE(remote.calls.isEmpty());
+
+    w->localListView->setFocus();
+    spinFor(10);
+    ASSERT_TRUE(w->localListView->hasFocus());
+    w->Cut1->trigger();
+    w->Copy_Button->setEnabled(true);
+    w->Copy_Button->trigger();
+    EXPECT_EQ(local.calls, (QStringList{"cut", "copy"}));
+
+    w->remoteListView->setFocus();
+    spinFor(10);
+    w->Delete_Button->trigger();
+    w->Copy_Button->trigger(); // copy is for the local pane only
+    EXPECT_EQ(remote.calls, QStringList{"delete"});
+}
+
+TEST_F(MainWindowTest, ViewTogglesAndTheSettingsButton) {
+    auto w = start();
+    w->QuickBar1->trigger();
+    EXPECT_TRUE(w->Quickpanel->isVisibleTo(w.get()));
+    EXPECT_TRUE(w->QuickConnect_Button->isChecked());
+    w->QuickConnect_Button->trigger();
+    EXPECT_FALSE(w->Quickpanel->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->QuickBar1->isChecked());
+
+    w->Toolbar1->trigger();
+    EXPECT_FALSE(w->Main_Toolbar->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->Toolbar1->isChecked());
+    QTimer::singleShot(100, w.get(), [&] { w->Settings()->reject(); });
+    w->Settings_Button->trigger();
+    EXPECT_TRUE(w->Main_Toolbar->isVisibleTo(w.get()));
+    EXPECT_TRUE(w->Toolbar1->isChecked());
+
+    w->QueueWindow1->trigger();
+    EXPECT_FALSE(w->Panel1->isVisibleTo(w.get()));
+    w->SpeedButton1->click(); // already hidden: stays hidden
+    EXPECT_FALSE(w->QueueWindow1->isChecked());
+    w->LocalTab1->trigger();
+    EXPECT_FALSE(w->thread_panel->isVisibleTo(w.get()));
+}
+
+TEST_F(MainWindowTest, EnterInAQuickConnectFieldConnects) {
+    auto w = start();
+    int connects = 0;
+    w->onQuickConnect = [&] { ++connects; };
+    for (QLineEdit* field : {w->Quickhost, w->QuickUser, w->Quickpass, w->quickport}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(field, &press);
+    }
+    EXPECT_EQ(connects, 4);
+}
+
+TEST_F(MainWindowTest, KeepAliveBoxAndMenuFollowEachOther) {
+    auto w = start();
+    bool keepAlive = true;
+    w->onKeepAliveChanged = [&](bool on) { keepAlive = on; };
+    w->NOOPCommand1->trigger();
+    EXPECT_FALSE(w->NOOPCommand1->isChecked());
+    EXPECT_FALSE(w->Settings()->keepAlive()->isChecked());
+    EXPECT_FALSE(keepAlive);
+    w->Settings()->keepAlive()->click();
+    EXPECT_TRUE(w->NOOPCommand1->isChecked());
+    EXPECT_TRUE(keepAlive);
+}
+
+TEST_F(MainWindowTest, TheLogTakesAFifthOfTheRightSide) {
+    auto w = start();
+    w->resize(1280, 800);
+    spinFor(50);
+    const QList<int> sizes = w->log_splitter->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    const int total = w->Panel4->height();
+    EXPECT_NEAR(sizes[1], total / 5, 12) << sizes[0] << " " << sizes[1];
+}
+
+} // namespace
