@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
@@ -112,6 +113,9 @@ void TMainform::FormCreate() {
     setWindowIcon(icon);
     sxTrayIcon1->setIcon(icon);
     setWindowTitle(QStringLiteral("1Quillon "));
+    // Sized to the screen first, so the window fills it also where no window manager
+    // carries out the maximising.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
     showMaximized();
     trayOpen->setEnabled(true);
 
