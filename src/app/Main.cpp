@@ -115,7 +115,8 @@ void TMainform::FormCreate() {
     setWindowTitle(QStringLiteral("1Quillon "));
     // Sized to the screen first, so the window fills it also where no window manager
     // carries out the maximising.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     showMaximized();
     trayOpen->setEnabled(true);
 

@@ -13,7 +13,9 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
@@ -354,6 +356,56 @@ TEST_F(MainWindowTest, TheLogTakesAFifthOfTheRightSide) {
     ASSERT_EQ(sizes.size(), 2);
     const int total = w->Panel4->height();
     EXPECT_NEAR(sizes[1], total / 5, 12) << sizes[0] << " " << sizes[1];
+}
+
+TEST_F(MainWindowTest, ShowingTheSettingsDialogRestoresTheStoredViews) {
+    auto w = start();
+    w->ExitApplication(); // stores the views as they are: all shown
+    w->Toolbar1->trigger();
+    w->LogWindow1->trigger();
+    ASSERT_FALSE(w->Main_Toolbar->isVisibleTo(w.get()));
+    QTimer::singleShot(100, w.get(), [&] {
+        w->Settings()->findChild<QPushButton*>(QStringLiteral("setCancel"))->click();
+    });
+    w->Settings1->trigger();
+    EXPECT_TRUE(w->Main_Toolbar->isVisibleTo(w.get()));
+    EXPECT_TRUE(w->log_panel->isVisibleTo(w.get()));
+    EXPECT_TRUE(w->LogWindow1->isChecked());
+}
+
+TEST_F(MainWindowTest, ExtensionListEditing) {
+    auto w = start();
+    TGlobalSettings* d = w->Settings();
+    auto* edit = d->findChild<QLineEdit*>(QStringLiteral("New_Extension"));
+    auto* add = d->findChild<QPushButton*>(QStringLiteral("add_extension"));
+    auto* remove = d->findChild<QPushButton*>(QStringLiteral("remove_extension"));
+    auto* list = d->findChild<QListWidget*>(QStringLiteral("Ascii_Extensions"));
+    ASSERT_TRUE(edit && add && remove && list);
+    EXPECT_FALSE(add->isEnabled());
+    edit->setText(QStringLiteral("log"));
+    EXPECT_TRUE(add->isEnabled());
+    add->click();
+    edit->setText(QStringLiteral(".TXT"));
+    add->click();
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    EXPECT_TRUE(items.contains(QStringLiteral(".log")));
+    EXPECT_TRUE(items.contains(QStringLiteral(".TXT")));
+    EXPECT_FALSE(remove->isEnabled());
+    list->findItems(QStringLiteral(".log"), Qt::MatchExactly).first()->setSelected(true);
+    EXPECT_TRUE(remove->isEnabled());
+    remove->click();
+    EXPECT_TRUE(list->findItems(QStringLiteral(".log"), Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(remove->isEnabled());
+
+    d->findChild<QPushButton*>(QStringLiteral("setOK"))->click();
+    stored().beginGroup(QStringLiteral("Settings/AsciiExtensions"));
+    const QStringList keys = stored().childKeys();
+    stored().endGroup();
+    // .txt and .TXT are one stored value.
+    EXPECT_EQ(keys.filter(QStringLiteral(".txt"), Qt::CaseInsensitive).size(), 1);
+    EXPECT_FALSE(keys.contains(QStringLiteral(".log")));
 }
 
 } // namespace
