@@ -4,7 +4,9 @@
 #include "AppIcon.h"
 #include "AppPaths.h"
 #include "ColourButton.h"
+#include "NavigationManager.h"
 #include "QueueTrees.h"
+#include "RemotePaneBinding.h"
 #include "SettingsDialog.h"
 #include "WinColour.h"
 
@@ -16,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -105,6 +108,38 @@ TMainform::TMainform(QWidget* parent)
 
 TMainform::~TMainform() = default;
 
+void TMainform::bindRemoteSession() {
+    m_remoteBinding = std::make_unique<RemotePaneBinding>(*this);
+    m_navigation = std::make_unique<Navigation_Manager>(*m_remoteBinding);
+    Navigation_Manager* nav = m_navigation.get();
+    onQuickConnect = [this, nav] {
+        nav->QuickConnect(Quickhost->text(), QuickUser->text(), Quickpass->text(),
+                          quickport->text());
+    };
+    onKeepAliveChanged = [nav](bool on) { nav->SetKeepAlive(on); };
+    for (QAction* a : {Reconnect_Button, Reconnect1})
+        connect(a, &QAction::triggered, this, [nav] { nav->Reconnect(); });
+    for (QAction* a : {Abort_Button, Disconnect1})
+        connect(a, &QAction::triggered, this, [nav] { nav->Disconnect(); });
+    for (QAction* a : {Stop_Button, Abort1})
+        connect(a, &QAction::triggered, this, [nav] { nav->Stop(); });
+    connect(remote_up, &QToolButton::clicked, this, [nav] { nav->OneLevelUp(); });
+    connect(refresh_remote, &QToolButton::clicked, this, [nav] { nav->Refresh(); });
+    connect(remoteadd, &QComboBox::textActivated, this,
+            [nav](const QString& text) { nav->ChangeDirectory(text, false); });
+    connect(remoteListView, &QTreeWidget::itemDoubleClicked, this, [this, nav] {
+        const QList<QTreeWidgetItem*> selected = remoteListView->selectedItems();
+        if (selected.isEmpty()) return;
+        RemoteRow row;
+        row.name = selected.first()->text(0);
+        row.type = selected.first()->text(2);
+        nav->OpenRow(row);
+    });
+    remoteadd->setInsertPolicy(QComboBox::NoInsert);
+    remoteListView->setSortingEnabled(true);
+    remoteListView->sortByColumn(-1, Qt::AscendingOrder);
+}
+
 // ---------------------------------------------------------------------------------
 // Start-up and shut-down
 
@@ -124,8 +159,9 @@ void TMainform::FormCreate() {
     m_tempDir = AppPaths::TempDir();
     AppPaths::ResetListingCache(m_programDir);
 
-    // The scheduler and the browsing session plug in here once they exist; the
-    // per-transfer progress panels go into thread_window.
+    // The scheduler plugs in here once it exists; the per-transfer progress panels go
+    // into thread_window.
+    bindRemoteSession();
 
     m_sites = std::make_unique<SiteTree>(m_programDir + SiteTree::kFileName);
     const SiteTree::LoadResult sites = m_sites->load();

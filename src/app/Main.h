@@ -29,6 +29,8 @@ class QToolButton;
 class QTreeWidget;
 class TGlobalSettings;
 class TAboutBox;
+class Navigation_Manager;
+class RemotePaneBinding;
 
 // The commands a pane carries out when it has the keyboard focus. The local and the
 // remote pane each plug in their own; a pane without commands does nothing.
@@ -69,6 +71,8 @@ public:
     SessionLog& Log() { return m_log; }
     TGlobalSettings* Settings() const { return m_settings; }
     SiteTree* Sites() const { return m_sites.get(); }
+    Navigation_Manager* Navigation() const { return m_navigation.get(); }
+    RemotePaneBinding* RemoteBinding() const { return m_remoteBinding.get(); }
     QString ProgramDir() const { return m_programDir; }
 
     void SetLocalCommands(PaneCommands* commands) { m_localCommands = commands; }
@@ -117,10 +121,13 @@ private:
     void appendToLogView(const SessionLog::Line& line);
     void showSiteTree();
     void showFromTray();
+    void bindRemoteSession();
     int logColour(int kind) const;
 
     SessionLog m_log;
     std::unique_ptr<SiteTree> m_sites;
+    std::unique_ptr<RemotePaneBinding> m_remoteBinding;
+    std::unique_ptr<Navigation_Manager> m_navigation;
     TGlobalSettings* m_settings = nullptr;
     TAboutBox* m_about = nullptr;
     PaneCommands* m_localCommands = nullptr;

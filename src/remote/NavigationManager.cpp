@@ -1,0 +1,287 @@
+#include "NavigationManager.h"
+
+#include "SessionKinds.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+Navigation_Manager::Navigation_Manager(RemotePane& pane, QObject* parent)
+    : QObject(parent), m_pane(pane) {
+    m_keepAlive.setInterval(kKeepAliveMs);
+    connect(&m_keepAlive, &QTimer::timeout, this, &Navigation_Manager::KeepAliveTick);
+    BindRequestDone();
+    m_client.OnDisplay = [this](TCustomFtpCli*, QString& msg) { m_pane.TraceLine(msg); };
+    m_client.OnSessionClosed = [this](TCustomFtpCli*, uint16_t) { SessionClosed(); };
+    m_client.OnSessionConnected = [this](TCustomFtpCli*, uint16_t) { SessionConnected(); };
+    m_client.OnStateChange = [this](TCustomFtpCli*) { StateChanged(); };
+    m_client.OnBgException = [](TCustomFtpCli*, const std::exception&, bool&) {};
+}
+
+void Navigation_Manager::BindRequestDone() {
+    m_client.OnRequestDone = [this](TCustomFtpCli*, TFtpRequest r, uint16_t e) {
+        BrowseRequestDone(r, e);
+    };
+}
+
+void Navigation_Manager::QuickConnect(const QString& host, const QString& user,
+                                      const QString& password, const QString& port) {
+    if (host.isEmpty() || user.isEmpty() || password.isEmpty() || port.isEmpty()) {
+        m_pane.ShowMessage(QStringLiteral(
+            "Please Enter the valid values for:\n\tHost Name\n\tUser Name\n\tPassword\n\tPort"));
+        return;
+    }
+    OpenSession(host, user, password, port, QString(), QString(), -1);
+}
+
+void Navigation_Manager::OpenSession(const QString& host, const QString& user,
+                                     const QString& password, const QString& port,
+                                     const QString& remoteDirectory, const QString& localDirectory,
+                                     int siteIndex) {
+    if (m_client.Connected()) {
+        if (!m_pane.AskBreakConnection()) return;
+        m_client.Abort();
+    }
+    m_pane.ClearAddressBox();
+    m_pane.AppendLog(QString(54, u'*'), kLogInformation);
+    m_pane.AppendLog(QStringLiteral("Connecting to ") + host + QStringLiteral("....."),
+                     kLogInformation);
+    if (m_client.Connected()) m_client.Abort();
+    ApplyAndOpen(host, user, password, port, remoteDirectory, localDirectory, siteIndex);
+}
+
+void Navigation_Manager::OpenSessionSilently(const QString& host, const QString& user,
+                                             const QString& password, const QString& port,
+                                             const QString& remoteDirectory,
+                                             const QString& localDirectory, int siteIndex) {
+    ApplyAndOpen(host, user, password, port, remoteDirectory, localDirectory, siteIndex);
+}
+
+void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
+                                      const QString& password, const QString& port,
+                                      const QString& remoteDirectory, const QString& localDirectory,
+                                      int siteIndex) {
+    const QString type = m_pane.ConnectionTypeText();
+    const SettingsRecord settings = m_pane.CurrentSettings();
+    if (!localDirectory.isEmpty()) m_pane.OpenLocalFolder(localDirectory);
+    BindRequestDone();
+    m_client.SetHostName(host);
+    m_client.SetUserName(user);
+    m_client.SetPassWord(password);
+    m_client.SetPort(port);
+    m_client.SetHostDirName(remoteDirectory);
+    m_client.SetLocalFileName(QString());
+    m_client.SetHostFileName(QString());
+    m_client.SetProxyServer(QString());
+    m_client.Abort();
+    if (m_client.Connected() || m_client.State() != ftpReady) return;
+    m_client.SetSocksServer(QString());
+    m_client.SetSocksPort(QString());
+    m_client.SetSocksUserCode(QString());
+    m_client.SetSocksPassword(QString());
+    m_givenHost = host;
+    m_givenUser = user;
+    m_givenPort = port;
+    if (type == QLatin1String("Proxy")) {
+        // The proxy is an ordinary FTP server that takes the real host in the user name.
+        m_client.SetConnectionType(ftpDirect);
+        m_client.SetHostName(settings.text(Setting::ProxyServer));
+        m_client.SetPort(settings.text(Setting::ProxyPort));
+        m_client.SetUserName(user + u'@' + host);
+    } else if (type.startsWith(QLatin1String("Socks"))) {
+        m_client.SetSocksServer(settings.text(Setting::SocksServer));
+        m_client.SetSocksPort(settings.text(Setting::SocksPort));
+        m_client.SetSocksUserCode(settings.text(Setting::SocksUser));
+        m_client.SetSocksPassword(settings.text(Setting::SocksPass));
+        m_client.SetConnectionType(type == QLatin1String("Socks4")    ? ftpSocks4
+                                   : type == QLatin1String("Socks4A") ? ftpSocks4A
+                                                                      : ftpSocks5);
+    } else {
+        m_client.SetConnectionType(ftpDirect);
+    }
+    m_siteIndex = siteIndex;
+    try {
+        m_client.OpenAsync();
+    } catch (const FtpException& e) {
+        m_pane.AppendLog(e.message(), kLogError);
+    }
+}
+
+void Navigation_Manager::Reconnect() {
+    // After a proxy connection the client holds the proxy's address and user@host:
+    // reconnect with what the user gave, so the same server is reached again.
+    const bool proxy =
+        m_pane.ConnectionTypeText() == QLatin1String("Proxy") && !m_givenHost.isEmpty();
+    OpenSession(proxy ? m_givenHost : m_client.HostName(),
+                proxy ? m_givenUser : m_client.UserName(), m_client.PassWord(),
+                proxy ? m_givenPort : m_client.Port(), m_client.HostDirName(), QString(),
+                m_siteIndex);
+}
+
+void Navigation_Manager::CloseSession() {
+    m_client.Abort();
+}
+
+void Navigation_Manager::Disconnect() {
+    CloseSession();
+    m_pane.ClearRows();
+    m_pane.SetPaneEnabled(false);
+}
+
+void Navigation_Manager::SetKeepAlive(bool on) {
+    if (on) {
+        m_keepAlive.start();
+    } else {
+        m_keepAlive.stop();
+    }
+}
+
+void Navigation_Manager::SendCommand(const QString& text) {
+    m_client.SetLocalFileName(text);
+    m_client.Quote();
+}
+
+void Navigation_Manager::KeepAliveTick() {
+    if (!ConnectedAndReady()) return;
+    m_client.SetLocalFileName(QStringLiteral("NOOP"));
+    m_client.QuoteAsync();
+}
+
+void Navigation_Manager::Retry() {
+    m_client.Abort();
+    try {
+        m_client.OpenAsync();
+    } catch (const FtpException& e) {
+        m_pane.AppendLog(e.message(), kLogError);
+    }
+}
+
+void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
+    QCoreApplication::processEvents();
+    if (error == 0) {
+        const bool ready = ConnectedAndReady();
+        try {
+            switch (request) {
+            case ftpOpenAsync:
+                ready ? m_client.UserAsync() : Retry();
+                break;
+            case ftpUserAsync:
+                ready ? m_client.PassAsync() : Retry();
+                break;
+            case ftpPassAsync:
+                if (!ready) {
+                    Retry();
+                } else if (!m_client.HostDirName().isEmpty()) {
+                    m_client.CwdAsync();
+                } else {
+                    m_client.PwdAsync();
+                }
+                break;
+            case ftpCwdAsync:
+                ready ? m_client.PwdAsync() : Retry();
+                break;
+            case ftpPwdAsync:
+                if (!ready) {
+                    Retry();
+                    break;
+                }
+                m_client.SetHostDirName(m_client.QuotedPath());
+                m_client.SetBinary(false);
+                m_client.TypeSetAsync();
+                break;
+            case ftpTypeSetAsync:
+                ready ? FetchListing() : Retry();
+                break;
+            case ftpDirAsync:
+            case ftpLsAsync:
+            case ftpDirectoryAsync:
+            case ftpListAsync:
+                ListingDone();
+                break;
+            case ftpMkdAsync:
+            case ftpRenAsync:
+                if (!ready) break;
+                m_client.SetHostDirName(m_displayedDirectory);
+                m_client.SetHostFileName(QString());
+                ChangeDirectory(m_displayedDirectory, true);
+                break;
+            default:
+                break;
+            }
+        } catch (const FtpException& e) {
+            m_pane.AppendLog(e.message(), kLogError);
+        }
+    }
+    const bool connected = m_client.Connected();
+    if (!connected) m_pane.ClearRows();
+    m_pane.SetPaneEnabled(connected);
+    QCoreApplication::processEvents();
+}
+
+void Navigation_Manager::SessionConnected() {
+    m_pane.SetSessionControls(true);
+    SetKeepAlive(m_pane.KeepAliveChecked());
+}
+
+void Navigation_Manager::SessionClosed() {
+    m_pane.SetSessionControls(false);
+    m_pane.AppendLog(QStringLiteral("Session Closed"), kLogError);
+    m_pane.ClearAddressBox();
+    m_keepAlive.stop();
+}
+
+void Navigation_Manager::StateChanged() {
+    if (!m_client.Connected()) return;
+    m_pane.SetIdleControls(m_client.State() == ftpReady);
+}
+
+void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFetch) {
+    const QString cacheFile =
+        RemoteListing::CacheFile(m_pane.ProgramDir(), m_client.HostName(), directory);
+    BindRequestDone();
+    if (forceFetch || !QFileInfo::exists(cacheFile)) {
+        m_client.SetHostDirName(directory);
+        QString mangled = directory;
+        m_client.SetLocalFileName(mangled.replace(u'/', u'_'));
+        m_client.SetHostFileName(QString());
+        if (ConnectedAndReady()) m_client.CwdAsync();
+        return;
+    }
+    m_pane.AppendLog(QStringLiteral("Using Cached Listing for ") + directory, kLogInformation);
+    ReadListingFile(cacheFile, m_columns);
+    ShowListing(directory);
+}
+
+void Navigation_Manager::FetchListing() {
+    const QString file =
+        RemoteListing::CacheFile(m_pane.ProgramDir(), m_client.HostName(), m_client.HostDirName());
+    QDir().mkpath(QFileInfo(file).path());
+    m_client.SetLocalFileName(file);
+    m_client.DirAsync();
+}
+
+void Navigation_Manager::ListingDone() {
+    ReadListingFile(m_client.LocalFileName(), m_columns);
+    m_pane.AddToAddressHistory(m_client.HostDirName());
+    ShowListing(m_client.HostDirName());
+}
+
+void Navigation_Manager::ShowListing(const QString& directory) {
+    m_pane.SetAddressText(directory);
+    m_displayedDirectory = directory;
+    m_pane.ShowRows(RemoteListing::Rows(m_columns));
+}
+
+void Navigation_Manager::OneLevelUp() {
+    const QString parent = RemoteListing::Parent(m_displayedDirectory);
+    m_pane.SetAddressText(parent);
+    ChangeDirectory(parent, false);
+    ChangeDirectory(m_displayedDirectory, true);
+}
+
+bool Navigation_Manager::OpenRow(const RemoteRow& row) {
+    if (row.type != RemoteListing::kFolderType) return false;
+    ChangeDirectory(RemoteListing::Join(m_displayedDirectory, row.name), false);
+    ChangeDirectory(m_displayedDirectory, true);
+    return true;
+}

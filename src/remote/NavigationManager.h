@@ -1,0 +1,77 @@
+// The browsing session: one FTP connection through which the user browses a server in
+// the remote pane. It logs in, changes into the site's folder, lists it into the
+// listing cache and shows it; it keeps the connection alive with NOOP, and it decides
+// which of the window's session controls are enabled.
+#pragma once
+
+#include "Ftpcli.h"
+#include "Listing.h"
+#include "RemotePane.h"
+
+#include <QObject>
+#include <QTimer>
+
+class Navigation_Manager : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kKeepAliveMs = 30000;
+
+    explicit Navigation_Manager(RemotePane& pane, QObject* parent = nullptr);
+
+    void OpenSession(const QString& host, const QString& user, const QString& password,
+                     const QString& port, const QString& remoteDirectory,
+                     const QString& localDirectory, int siteIndex);
+    void OpenSessionSilently(const QString& host, const QString& user, const QString& password,
+                             const QString& port, const QString& remoteDirectory,
+                             const QString& localDirectory, int siteIndex);
+    void Reconnect();
+    void CloseSession();
+    void SetKeepAlive(bool on);
+    void SendCommand(const QString& text);
+
+    // Quick connect from the four fields; the message when one is empty.
+    void QuickConnect(const QString& host, const QString& user, const QString& password,
+                      const QString& port);
+    void Disconnect();
+    void Stop() { SendCommand(QStringLiteral("ABOR")); }
+
+    void ChangeDirectory(const QString& directory, bool forceFetch);
+    void OneLevelUp();
+    void Refresh() { ChangeDirectory(m_displayedDirectory, true); }
+    // A double-click on a row: into a folder; files are for the transfer commands.
+    bool OpenRow(const RemoteRow& row);
+
+    TFtpClient& Client() { return m_client; }
+    QString StateText() const { return QString::number(int(m_client.State())); }
+    QString DisplayedDirectory() const { return m_displayedDirectory; }
+    bool IsConnected() const { return m_client.Connected(); }
+    int SiteIndex() const { return m_siteIndex; }
+    const ListingColumns& Columns() const { return m_columns; }
+    QTimer& KeepAliveTimer() { return m_keepAlive; }
+
+private:
+    void BrowseRequestDone(TFtpRequest request, int error);
+    void SessionConnected();
+    void SessionClosed();
+    void StateChanged();
+    void KeepAliveTick();
+    void ApplyAndOpen(const QString& host, const QString& user, const QString& password,
+                      const QString& port, const QString& remoteDirectory,
+                      const QString& localDirectory, int siteIndex);
+    void FetchListing();
+    void ListingDone();
+    void ShowListing(const QString& directory);
+    bool ConnectedAndReady() const { return m_client.Connected() && m_client.State() == ftpReady; }
+    void Retry();
+    void BindRequestDone();
+
+    RemotePane& m_pane;
+    TFtpClient m_client;
+    QTimer m_keepAlive;
+    ListingColumns m_columns;
+    QString m_displayedDirectory;
+    int m_siteIndex = -1;
+    // What the user gave for a connection through an FTP proxy, so that Reconnect
+    // reaches the same server with the same user name.
+    QString m_givenHost, m_givenUser, m_givenPort;
+};

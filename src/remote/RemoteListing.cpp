@@ -1,0 +1,85 @@
+#include "RemoteListing.h"
+
+#include <QMimeDatabase>
+
+namespace RemoteListing {
+
+QString CacheFile(const QString& programDir, const QString& host, const QString& directory) {
+    QString mangled = directory.left(499);
+    mangled.replace(u'/', u'_');
+    // A host or path must not lead the file out of the cache folder.
+    QString safeHost = host;
+    safeHost.replace(u'/', u'_');
+    if (safeHost == QLatin1String("..") || safeHost == QLatin1String("."))
+        safeHost = QStringLiteral("_");
+    if (mangled == QLatin1String("..") || mangled == QLatin1String("."))
+        mangled = QStringLiteral("_") + mangled;
+    return programDir + QStringLiteral("Listings/") + safeHost + u'/' + mangled;
+}
+
+QString Kilobytes(const QString& sizeText) {
+    if (sizeText.isEmpty()) return {};
+    bool ok = false;
+    const float bytes = sizeText.trimmed().toFloat(&ok);
+    if (!ok) return {};
+    const float kb = bytes * (1.0f / 1024.0f);
+    return QString::number(double(kb), 'f', 2);
+}
+
+namespace {
+
+QString typeText(const QString& name, bool folder) {
+    if (folder) return kFolderType;
+    static const QMimeDatabase mimes;
+    const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    if (!type.isDefault() && !type.comment().isEmpty()) return type.comment();
+    const int dot = name.lastIndexOf(u'.');
+    if (dot < 0 || dot == name.size() - 1) return {};
+    return name.mid(dot + 1).toUpper() + QStringLiteral(" File");
+}
+
+// A link is taken for a file when its target ends in a short extension.
+bool linkLooksLikeFile(const QString& target) {
+    const int dot = target.lastIndexOf(u'.');
+    return dot >= 0 && target.size() - dot - 1 < 5;
+}
+
+QString text(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+QList<RemoteRow> Rows(const ListingColumns& c) {
+    QList<RemoteRow> rows;
+    rows.reserve(qsizetype(c.count()));
+    for (size_t i = 0; i < c.count(); ++i) {
+        const QString name = text(c.names[i]);
+        if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
+        RemoteRow row;
+        row.name = name;
+        const QString link = text(c.linkTargets[i]);
+        row.folder = !c.types[i].empty() || (!link.isEmpty() && !linkLooksLikeFile(link));
+        if (!row.folder) row.size = Kilobytes(text(c.sizes[i]));
+        row.type = typeText(name, row.folder);
+        row.modified = text(c.dates[i]) + u' ' + text(c.times[i]);
+        row.attributes = text(c.attributes[i]);
+        row.owner = text(c.owners[i]);
+        row.group = text(c.groups[i]);
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString Parent(const QString& directory) {
+    const int slash = directory.lastIndexOf(u'/');
+    if (slash < 0) return {};
+    if (slash == 0) return QStringLiteral("/");
+    return directory.left(slash);
+}
+
+QString Join(const QString& folder, const QString& name) {
+    return folder == QLatin1String("/") ? folder + name : folder + u'/' + name;
+}
+
+} // namespace RemoteListing

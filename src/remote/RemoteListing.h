@@ -1,0 +1,36 @@
+// The rules of the remote pane that need no window: cache file names, the rows shown
+// for a parsed listing (sizes in KB, folders, links, type names) and remote paths.
+#pragma once
+
+#include "Listing.h"
+
+#include <QList>
+#include <QString>
+
+struct RemoteRow {
+    QString name;
+    QString size; // KB with two decimals, "" for folders
+    QString type; // "File Folder" for folders
+    QString modified;
+    QString attributes;
+    QString owner;
+    QString group;
+    bool folder = false;
+};
+
+namespace RemoteListing {
+
+inline const QString kFolderType = QStringLiteral("File Folder");
+
+// programDir + "Listings/" + host + "/" + the directory with every "/" replaced by "_".
+QString CacheFile(const QString& programDir, const QString& host, const QString& directory);
+// "1536" gives "1.50"; "" gives ""; a text that is not a number gives "".
+QString Kilobytes(const QString& sizeText);
+// One row per entry, "." and ".." left out, in listing order.
+QList<RemoteRow> Rows(const ListingColumns& columns);
+// The folder above: "/pub" gives "/", "/" stays "/", "a/b" gives "a".
+QString Parent(const QString& directory);
+// folder + name when the folder is "/", else folder + "/" + name.
+QString Join(const QString& folder, const QString& name);
+
+} // namespace RemoteListing

@@ -1,0 +1,153 @@
+#include "Main.h"
+#include "NavigationManager.h"
+#include "RealServers.h"
+#include "RemotePaneBinding.h"
+#include "Scratch.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList rowNames(QTreeWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        names << list->topLevelItem(i)->text(0);
+    names.sort();
+    return names;
+}
+
+class RemoteSessionTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        server = StartServer(QLatin1String(GetParam()));
+        if (!server.ok()) {
+            if (server.failure.contains(QLatin1String("needs root")))
+                GTEST_SKIP() << server.failure.toStdString();
+            FAIL() << server.failure.toStdString();
+        }
+        QDir(server.root).mkpath(QStringLiteral("pub/deeper"));
+        QFile f(server.root + QStringLiteral("/pub/readme.txt"));
+        f.open(QIODevice::WriteOnly);
+        f.write("hello");
+        f.close();
+        QFile top(server.root + QStringLiteral("/top.bin"));
+        top.open(QIODevice::WriteOnly);
+        top.write(QByteArray(1536, 'x'));
+        top.close();
+        w = std::make_unique<TMainform>();
+        w->quitApplication = [] {};
+        w->FormCreate();
+        w->CreateDialogs();
+        w->Quickhost->setText(QStringLiteral("127.0.0.1"));
+        w->QuickUser->setText(server.user);
+        w->Quickpass->setText(server.password);
+        w->quickport->setText(QString::number(server.port));
+    }
+    void TearDown() override {
+        if (w && w->Navigation()) w->Navigation()->CloseSession();
+    }
+    bool idleWithRows() {
+        return waitFor(
+            [&] {
+                return w->Navigation()->IsConnected() &&
+                       w->Navigation()->Client().State() == ftpReady &&
+                       w->remoteListView->isEnabled() && w->remoteListView->topLevelItemCount() > 0;
+            },
+            15000);
+    }
+    QString log() const { return w->ftplog->toPlainText(); }
+
+    RealFtpServer server;
+    std::unique_ptr<TMainform> w;
+};
+
+TEST_P(RemoteSessionTest, QuickConnectListsTheLoginFolderAndBrowses) {
+    w->quick_connect->click();
+    ASSERT_TRUE(idleWithRows()) << log().toStdString();
+    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"pub", "top.bin"}));
+    const QString text = log();
+    EXPECT_TRUE(text.contains(QStringLiteral("> PWD")));
+    EXPECT_TRUE(text.contains(QStringLiteral("> TYPE A")));
+    EXPECT_TRUE(text.contains(QStringLiteral("> LIST -L")));
+    EXPECT_TRUE(text.contains(QStringLiteral("> PASS *******")));
+    EXPECT_FALSE(text.contains(server.password));
+    EXPECT_TRUE(text.contains(QStringLiteral("Connecting to 127.0.0.1.....")));
+    const QString home = w->Navigation()->DisplayedDirectory();
+    EXPECT_EQ(w->remoteadd->currentText(), home);
+    EXPECT_TRUE(w->Abort_Button->isEnabled());
+    EXPECT_TRUE(w->Reconnect_Button->isEnabled());
+
+    // Into a folder by double-click, then one level up again.
+    QTreeWidgetItem* pub =
+        w->remoteListView->findItems(QStringLiteral("pub"), Qt::MatchExactly).first();
+    EXPECT_EQ(pub->text(2), QStringLiteral("File Folder"));
+    pub->setSelected(true);
+    emit w->remoteListView->itemDoubleClicked(pub, 0);
+    ASSERT_TRUE(waitFor(
+        [&] { return w->Navigation()->DisplayedDirectory().endsWith(QLatin1String("/pub")); },
+        15000));
+    ASSERT_TRUE(idleWithRows());
+    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"deeper", "readme.txt"}));
+    w->remote_up->click();
+    ASSERT_TRUE(waitFor([&] { return w->Navigation()->DisplayedDirectory() == home; }, 15000));
+    ASSERT_TRUE(idleWithRows());
+
+    // A folder fetched before comes from the cache, and nothing goes to the server.
+    const QString pubPath = RemoteListing::Join(home, QStringLiteral("pub"));
+    const int commandsBefore = log().count(QStringLiteral("\n> "));
+    w->Navigation()->ChangeDirectory(pubPath, false);
+    EXPECT_TRUE(log().contains(QStringLiteral("Using Cached Listing for ") + pubPath));
+    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"deeper", "readme.txt"}));
+    spinFor(100);
+    EXPECT_EQ(log().count(QStringLiteral("\n> ")), commandsBefore);
+}
+
+TEST_P(RemoteSessionTest, ARejectedPasswordSendsNothingMore) {
+    w->Quickpass->setText(QStringLiteral("wrong-password"));
+    w->quick_connect->click();
+    ASSERT_TRUE(waitFor([&] { return log().contains(QStringLiteral("< 530")); }, 15000))
+        << log().toStdString();
+    spinFor(200);
+    EXPECT_FALSE(log().contains(QStringLiteral("> PWD")));
+    EXPECT_TRUE(w->remoteListView->isEnabled());
+}
+
+TEST_P(RemoteSessionTest, AnsweringNoKeepsTheSession) {
+    w->quick_connect->click();
+    ASSERT_TRUE(idleWithRows());
+    const QStringList before = rowNames(w->remoteListView);
+    w->RemoteBinding()->autoAnswer = 0;
+    w->quick_connect->click();
+    spinFor(200);
+    EXPECT_TRUE(w->Navigation()->IsConnected());
+    EXPECT_EQ(rowNames(w->remoteListView), before);
+    EXPECT_EQ(log().count(QStringLiteral("Connecting to")), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Real, RemoteSessionTest, ::testing::Values("pyftpdlib", "vsftpd"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST(QuickConnect, AnEmptyFieldShowsTheMessageAndSendsNothing) {
+    TMainform w;
+    w.quitApplication = [] {};
+    w.FormCreate();
+    w.CreateDialogs();
+    w.quickport->clear();
+    w.Quickhost->setText(QStringLiteral("127.0.0.1"));
+    w.quick_connect->click();
+    spinFor(50);
+    EXPECT_FALSE(w.ftplog->toPlainText().contains(QStringLiteral("Connecting to")));
+    EXPECT_EQ(w.Navigation()->Client().State(), ftpReady);
+}
+
+} // namespace
