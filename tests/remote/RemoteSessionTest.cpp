@@ -1,16 +1,20 @@
+#include "FakeFtpServer.h"
 #include "Main.h"
 #include "NavigationManager.h"
 #include "RealServers.h"
 #include "RemotePaneBinding.h"
 #include "Scratch.h"
 
+#include "SettingsDialog.h"
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -148,6 +152,111 @@ TEST(QuickConnect, AnEmptyFieldShowsTheMessageAndSendsNothing) {
     spinFor(50);
     EXPECT_FALSE(w.ftplog->toPlainText().contains(QStringLiteral("Connecting to")));
     EXPECT_EQ(w.Navigation()->Client().State(), ftpReady);
+}
+
+// A window logged in to the scripted server, whose transcript shows every command.
+class ScriptedSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
+        w = std::make_unique<TMainform>();
+        w->quitApplication = [] {};
+        w->FormCreate();
+        w->CreateDialogs();
+        w->Quickhost->setText(QStringLiteral("127.0.0.1"));
+        w->QuickUser->setText(QStringLiteral("alice"));
+        w->Quickpass->setText(QStringLiteral("pw"));
+        w->quickport->setText(server.port());
+    }
+    void TearDown() override { w->Navigation()->CloseSession(); }
+    void setDialogText(const char* name, const QString& text) {
+        w->Settings()->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
+    }
+    FakeFtpServer server;
+    std::unique_ptr<TMainform> w;
+};
+
+TEST_F(ScriptedSessionTest, StopSendsAborAtOnceDuringAListing) {
+    server.keepDataOpen = true; // the listing never ends by itself
+    server.intercept = [](FakeFtpServer& s, const QString& line) {
+        if (line != QLatin1String("ABOR")) return false;
+        s.send("426 Listing aborted\r\n226 ABOR command successful\r\n");
+        return true;
+    };
+    w->quick_connect->click();
+    ASSERT_TRUE(
+        waitFor([&] { return server.transcript.contains(QStringLiteral("LIST -L")); }, 10000));
+    EXPECT_TRUE(w->Stop_Button->isEnabled());
+    w->Stop_Button->trigger();
+    EXPECT_EQ(server.transcript.last(), QStringLiteral("ABOR"));
+    ASSERT_TRUE(waitFor([&] { return w->Navigation()->Client().State() == ftpReady; }, 10000));
+}
+
+TEST_F(ScriptedSessionTest, KeepAliveSendsNoop) {
+    w->quick_connect->click();
+    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    ASSERT_TRUE(w->Navigation()->KeepAliveTimer().isActive()); // "NOOP Command" is checked
+    w->Navigation()->KeepAliveTimer().setInterval(100);        // the product keeps 30 s
+    ASSERT_TRUE(waitFor([&] { return server.transcript.contains(QStringLiteral("NOOP")); }, 5000));
+    w->NOOPCommand1->trigger(); // unchecked: no more NOOPs
+    EXPECT_FALSE(w->Navigation()->KeepAliveTimer().isActive());
+}
+
+TEST_F(ScriptedSessionTest, ProxyTakesTheRealHostInTheUserNameAndReconnectKeepsIt) {
+    w->Proxy1->trigger();
+    setDialogText("proxy_server", QStringLiteral("127.0.0.1"));
+    setDialogText("proxy_port", server.port());
+    w->Quickhost->setText(QStringLiteral("ftp.example.org"));
+    w->quickport->setText(QStringLiteral("21"));
+    w->quick_connect->click();
+    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
+    EXPECT_EQ(w->Navigation()->Client().HostName(), QStringLiteral("127.0.0.1"));
+
+    server.transcript.clear();
+    w->RemoteBinding()->autoAnswer = 1;
+    w->Reconnect_Button->trigger();
+    ASSERT_TRUE(
+        waitFor([&] { return server.transcript.contains(QStringLiteral("LIST -L")); }, 10000));
+    EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
+}
+
+TEST(SocksSession, ListsThroughMicrosocks) {
+    RealFtpServer server = StartPyftpdlib();
+    ASSERT_TRUE(server.ok());
+    QFile f(server.root + QStringLiteral("/through-socks.txt"));
+    f.open(QIODevice::WriteOnly);
+    f.close();
+    const quint16 socksPort = freePort();
+    ServerProcess socks(QStringLiteral("microsocks"),
+                        {"-i", "127.0.0.1", "-p", QString::number(socksPort)});
+    ASSERT_TRUE(socks.started() && waitForPort(socksPort));
+    TMainform w;
+    w.quitApplication = [] {};
+    w.FormCreate();
+    w.CreateDialogs();
+    w.Socks51->trigger();
+    w.Settings()
+        ->findChild<QLineEdit*>(QStringLiteral("socks_server"))
+        ->setText(QStringLiteral("127.0.0.1"));
+    w.Settings()
+        ->findChild<QLineEdit*>(QStringLiteral("socks_port"))
+        ->setText(QString::number(socksPort));
+    int throughSocks = 0;
+    w.Navigation()->Client().ControlSocket()->OnSocksConnected = [&](TCustomWSocket*, uint16_t e) {
+        throughSocks += e == 0;
+    };
+    w.Quickhost->setText(QStringLiteral("127.0.0.1"));
+    w.QuickUser->setText(server.user);
+    w.Quickpass->setText(server.password);
+    w.quickport->setText(QString::number(server.port));
+    w.quick_connect->click();
+    ASSERT_TRUE(waitFor([&] { return w.remoteListView->topLevelItemCount() == 1; }, 15000))
+        << w.ftplog->toPlainText().toStdString();
+    EXPECT_EQ(w.remoteListView->topLevelItem(0)->text(0), QStringLiteral("through-socks.txt"));
+    EXPECT_EQ(throughSocks, 1);
+    EXPECT_TRUE(w.ftplog->toPlainText().contains(QStringLiteral("> PASV")));
+    w.Navigation()->CloseSession();
 }
 
 } // namespace
