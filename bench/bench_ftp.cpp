@@ -21,8 +21,12 @@ namespace {
 
 constexpr qint64 kSize = qint64(256) << 20;
 
-double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
-double rate(double s) { return double(kSize) / s / 1e6; }
+double seconds(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e9;
+}
+double rate(double s) {
+    return double(kSize) / s / 1e6;
+}
 
 long peakRssMb() {
     rusage usage{};
@@ -34,8 +38,10 @@ bool makeFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return false;
     QByteArray block(1 << 20, Qt::Uninitialized);
-    for (int i = 0; i < block.size(); ++i) block[i] = char(i * 131 + (i >> 9));
-    for (qint64 done = 0; done < kSize; done += block.size()) f.write(block);
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char(i * 131 + (i >> 9));
+    for (qint64 done = 0; done < kSize; done += block.size())
+        f.write(block);
     return true;
 }
 
@@ -45,7 +51,8 @@ double curlTime(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("curl"), args);
     p.waitForFinished(600000);
-    if (p.exitCode() != 0) std::fprintf(stderr, "curl failed: %s\n", p.readAllStandardError().constData());
+    if (p.exitCode() != 0)
+        std::fprintf(stderr, "curl failed: %s\n", p.readAllStandardError().constData());
     return seconds(t);
 }
 
@@ -62,7 +69,9 @@ int main(int argc, char** argv) {
     const QString localDir = server.dir->path();
     if (!makeFile(remoteFile)) return 1;
     const QString local = localDir + QStringLiteral("/local.bin");
-    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3/").arg(server.user, server.password).arg(server.port);
+    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3/")
+                            .arg(server.user, server.password)
+                            .arg(server.port);
     const long rssBefore = peakRssMb();
 
     TFtpClient client;
@@ -103,13 +112,16 @@ int main(int argc, char** argv) {
             if (!put || QFileInfo(server.root + QStringLiteral("/up.bin")).size() != kSize) {
                 std::fprintf(stderr, "upload failed\n");
             }
-            curlDown.push_back(curlTime(modeArgs + QStringList{QStringLiteral("-o"), localDir + QStringLiteral("/curl.bin"),
-                                                               url + QStringLiteral("big.bin")}));
-            curlUp.push_back(curlTime(modeArgs + QStringList{QStringLiteral("-T"), local, url + QStringLiteral("curl-up.bin")}));
+            curlDown.push_back(curlTime(
+                modeArgs + QStringList{QStringLiteral("-o"), localDir + QStringLiteral("/curl.bin"),
+                                       url + QStringLiteral("big.bin")}));
+            curlUp.push_back(curlTime(modeArgs + QStringList{QStringLiteral("-T"), local,
+                                                             url + QStringLiteral("curl-up.bin")}));
         }
         std::printf("ftp_download_%s_engine: %.0f MB/s\n", mode, rate(median(engineDown)));
         std::printf("ftp_download_%s_curl: %.0f MB/s\n", mode, rate(median(curlDown)));
-        std::printf("ftp_download_%s_time_ratio: %.2f\n", mode, median(engineDown) / median(curlDown));
+        std::printf("ftp_download_%s_time_ratio: %.2f\n", mode,
+                    median(engineDown) / median(curlDown));
         std::printf("ftp_upload_%s_engine: %.0f MB/s\n", mode, rate(median(engineUp)));
         std::printf("ftp_upload_%s_curl: %.0f MB/s\n", mode, rate(median(curlUp)));
         std::printf("ftp_upload_%s_time_ratio: %.2f\n", mode, median(engineUp) / median(curlUp));

@@ -1,5 +1,6 @@
 #include "RemoteListing.h"
 
+#include <QHash>
 #include <QMimeDatabase>
 
 namespace RemoteListing {
@@ -28,14 +29,25 @@ QString Kilobytes(const QString& sizeText) {
 
 namespace {
 
-QString typeText(const QString& name, bool folder) {
+// Type names come by extension; big folders repeat a few extensions many times, so
+// each is looked up once per listing.
+QString typeText(const QString& name, bool folder, QHash<QString, QString>& byExtension) {
     if (folder) return kFolderType;
+    const int dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot).toLower();
+    const auto known = byExtension.constFind(extension);
+    if (known != byExtension.constEnd()) return *known;
     static const QMimeDatabase mimes;
     const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    if (!type.isDefault() && !type.comment().isEmpty()) return type.comment();
-    const int dot = name.lastIndexOf(u'.');
-    if (dot < 0 || dot == name.size() - 1) return {};
-    return name.mid(dot + 1).toUpper() + QStringLiteral(" File");
+    QString text;
+    if (!type.isDefault() && !type.comment().isEmpty()) {
+        text = type.comment();
+    } else if (dot >= 0 && dot < name.size() - 1) {
+        text = name.mid(dot + 1).toUpper() + QStringLiteral(" File");
+    }
+    // Names without an extension may still match a whole-name pattern: not cached.
+    if (dot >= 0) byExtension.insert(extension, text);
+    return text;
 }
 
 // A link is taken for a file when its target ends in a short extension.
@@ -53,6 +65,7 @@ QString text(const std::string& s) {
 QList<RemoteRow> Rows(const ListingColumns& c) {
     QList<RemoteRow> rows;
     rows.reserve(qsizetype(c.count()));
+    QHash<QString, QString> types;
     for (size_t i = 0; i < c.count(); ++i) {
         const QString name = text(c.names[i]);
         if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
@@ -61,7 +74,7 @@ QList<RemoteRow> Rows(const ListingColumns& c) {
         const QString link = text(c.linkTargets[i]);
         row.folder = !c.types[i].empty() || (!link.isEmpty() && !linkLooksLikeFile(link));
         if (!row.folder) row.size = Kilobytes(text(c.sizes[i]));
-        row.type = typeText(name, row.folder);
+        row.type = typeText(name, row.folder, types);
         row.modified = text(c.dates[i]) + u' ' + text(c.times[i]);
         row.attributes = text(c.attributes[i]);
         row.owner = text(c.owners[i]);
