@@ -66,6 +66,7 @@ TMainform::TMainform(QWidget* parent)
     statusBar()->addWidget(status_left, 1);
     statusBar()->addWidget(status_right, 1);
     buildTray();
+    buildRemoteMenu();
 
     m_log.colourOf = [this](int kind) { return logColour(kind); };
     m_log.onAppended = [this](const SessionLog::Line& line) { appendToLogView(line); };
@@ -125,8 +126,14 @@ void TMainform::bindRemoteSession() {
         connect(a, &QAction::triggered, this, [nav] { nav->Stop(); });
     connect(remote_up, &QToolButton::clicked, this, [nav] { nav->OneLevelUp(); });
     connect(refresh_remote, &QToolButton::clicked, this, [nav] { nav->Refresh(); });
-    connect(remoteadd, &QComboBox::textActivated, this,
-            [nav](const QString& text) { nav->ChangeDirectory(text, false); });
+    connect(Remote_Refresh, &QAction::triggered, this, [nav] { nav->Refresh(); });
+    // Enter in the box, or a history item chosen from its list. Without a completer a
+    // Return reports only through the line edit, so one Enter changes directory once.
+    remoteadd->setCompleter(nullptr);
+    connect(remoteadd->lineEdit(), &QLineEdit::returnPressed, this,
+            [this, nav] { nav->ChangeDirectory(remoteadd->currentText(), false); });
+    connect(remoteadd, &QComboBox::activated, this,
+            [this, nav](int index) { nav->ChangeDirectory(remoteadd->itemText(index), false); });
     connect(remoteListView, &QTreeWidget::itemDoubleClicked, this, [this, nav] {
         const QList<QTreeWidgetItem*> selected = remoteListView->selectedItems();
         if (selected.isEmpty()) return;
@@ -274,6 +281,10 @@ void TMainform::settingsButtonClick() {
 }
 
 bool TMainform::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == remoteListView->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // After the press has changed the selection.
+        QMetaObject::invokeMethod(this, &TMainform::remoteListViewMouseDown, Qt::QueuedConnection);
+    }
     if (watched == Panel4 && event->type() == QEvent::Resize && log_panel->isVisibleTo(this)) {
         const int height = Panel4->height();
         log_splitter->setSizes({height - height / 5, height / 5});

@@ -108,6 +108,7 @@ private:
     QWidget* buildRightPane();
     QWidget* buildQueuePanel();
     void buildTray();
+    void buildRemoteMenu();
     QAction* action(QMenu* menu, const QString& name, const QString& text,
                     const QKeySequence& shortcut = {});
 
@@ -189,4 +190,14 @@ public:
     QAction* EnterCommand1 = nullptr;
     QAction *LogWindow1 = nullptr, *QueueWindow1 = nullptr, *LocalTab1 = nullptr;
     QAction* About1 = nullptr;
+
+    // The remote pane's pop-up menu.
+    QMenu* remote_menu = nullptr;
+    QAction *Remote_Download = nullptr, *Remote_Edit = nullptr, *Remote_View = nullptr,
+            *Remote_Open = nullptr, *Remote_Cut = nullptr, *Remote_Paste = nullptr,
+            *Remote_Rename = nullptr, *Remote_Delete = nullptr, *Remote_NewFolder = nullptr,
+            *Remote_CHMOD = nullptr, *Remote_Refresh = nullptr, *Remote_BookMark = nullptr,
+            *Remote_SelectAll = nullptr, *Remote_InvertSelection = nullptr;
+    // Applies the enabling of the pop-up menu's commands for the current selection.
+    void remoteListViewMouseDown();
 };

@@ -4,6 +4,7 @@
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "QueueTrees.h"
+#include "RemoteListing.h"
 #include "SettingsDialog.h"
 #include "SettingsRecord.h"
 
@@ -447,6 +448,67 @@ QWidget* TMainform::buildQueuePanel() {
     layout->addLayout(bar);
     layout->addWidget(queue_pages);
     return Panel1;
+}
+
+void TMainform::buildRemoteMenu() {
+    remote_menu = new QMenu(this);
+    remote_menu->setObjectName(QStringLiteral("remote_menu"));
+    Remote_Download =
+        action(remote_menu, QStringLiteral("Remote_Download"), QStringLiteral("Download"));
+    Remote_Edit = action(remote_menu, QStringLiteral("Remote_Edit"), QStringLiteral("Edit"));
+    Remote_View = action(remote_menu, QStringLiteral("Remote_View"), QStringLiteral("View"));
+    Remote_Open = action(remote_menu, QStringLiteral("Remote_Open"), QStringLiteral("Open"));
+    remote_menu->addSeparator();
+    Remote_Cut = action(remote_menu, QStringLiteral("Remote_Cut"), QStringLiteral("Cut"));
+    Remote_Paste = action(remote_menu, QStringLiteral("Remote_Paste"), QStringLiteral("Paste"));
+    Remote_Paste->setEnabled(false); // until the first Cut
+    Remote_Rename =
+        action(remote_menu, QStringLiteral("Remote_Rename"), QStringLiteral("Rename"), Qt::Key_F2);
+    Remote_Delete = action(remote_menu, QStringLiteral("Remote_Delete"), QStringLiteral("Delete"),
+                           Qt::Key_Delete);
+    remote_menu->addSeparator();
+    Remote_NewFolder =
+        action(remote_menu, QStringLiteral("Remote_NewFolder"), QStringLiteral("New Directory"));
+    Remote_CHMOD = action(remote_menu, QStringLiteral("Remote_CHMOD"), QStringLiteral("CHMOD"));
+    Remote_Refresh = action(remote_menu, QStringLiteral("Remote_Refresh"),
+                            QStringLiteral("Refresh"), Qt::Key_F5);
+    Remote_BookMark = action(remote_menu, QStringLiteral("Remote_BookMark"),
+                             QStringLiteral("BookMark Current Folder"));
+    remote_menu->addSeparator();
+    Remote_SelectAll = action(remote_menu, QStringLiteral("Remote_SelectAll"),
+                              QStringLiteral("Select All"), QKeySequence::SelectAll);
+    Remote_InvertSelection = action(remote_menu, QStringLiteral("Remote_InvertSelection"),
+                                    QStringLiteral("Invert Selection"));
+    // The shortcuts work while the remote list has the focus.
+    for (QAction* a : remote_menu->actions())
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    remoteListView->addActions(remote_menu->actions());
+    remoteListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(remoteListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        remote_menu->exec(remoteListView->viewport()->mapToGlobal(at));
+    });
+    connect(Remote_SelectAll, &QAction::triggered, remoteListView, &QTreeWidget::selectAll);
+    connect(Remote_InvertSelection, &QAction::triggered, this, [this] {
+        for (int i = 0; i < remoteListView->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = remoteListView->topLevelItem(i);
+            item->setSelected(!item->isSelected());
+        }
+    });
+    remoteListView->viewport()->installEventFilter(this);
+    remoteListViewMouseDown();
+}
+
+void TMainform::remoteListViewMouseDown() {
+    const RemoteListing::SelectionCommands c =
+        RemoteListing::ForSelection(int(remoteListView->selectedItems().size()));
+    for (QAction* a : {Remote_NewFolder, Remote_Refresh, Remote_SelectAll, Remote_InvertSelection})
+        a->setEnabled(c.always);
+    for (QAction* a : {Remote_BookMark, Remote_Cut, Remote_Rename})
+        a->setEnabled(c.single);
+    for (QAction* a : {Remote_CHMOD, Remote_Edit, Remote_View, Remote_Open, Remote_Download,
+                       Download_Button, Remote_Delete}) {
+        a->setEnabled(c.nonEmpty);
+    }
 }
 
 void TMainform::buildTray() {

@@ -91,6 +91,13 @@ QString Parent(const QString& directory) {
     return directory.left(slash);
 }
 
+SelectionCommands ForSelection(int selectedRows) {
+    SelectionCommands c;
+    c.single = selectedRows == 1;
+    c.nonEmpty = selectedRows >= 1;
+    return c;
+}
+
 QString Join(const QString& folder, const QString& name) {
     return folder == QLatin1String("/") ? folder + name : folder + u'/' + name;
 }

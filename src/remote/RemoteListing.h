@@ -33,4 +33,12 @@ QString Parent(const QString& directory);
 // folder + name when the folder is "/", else folder + "/" + name.
 QString Join(const QString& folder, const QString& name);
 
+// Which commands of the remote pane's pop-up menu a selection of n rows allows.
+struct SelectionCommands {
+    bool always = true;    // New Directory, Refresh, Select All, Invert Selection
+    bool single = false;   // BookMark Current Folder, Cut, Rename: exactly one row
+    bool nonEmpty = false; // CHMOD, Edit, View, Open, Download, Delete: one row or more
+};
+SelectionCommands ForSelection(int selectedRows);
+
 } // namespace RemoteListing

@@ -7,10 +7,13 @@
 
 #include "SettingsDialog.h"
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
 #include <QTextEdit>
@@ -116,6 +119,20 @@ TEST_P(RemoteSessionTest, QuickConnectListsTheLoginFolderAndBrowses) {
     EXPECT_EQ(log().count(QStringLiteral("\n> ")), commandsBefore);
 }
 
+TEST_P(RemoteSessionTest, ASiteWithARemoteFolderOpensInIt) {
+    w->Navigation()->OpenSession(QStringLiteral("127.0.0.1"), server.user, server.password,
+                                 QString::number(server.port), QStringLiteral("pub"), QString(), 0);
+    ASSERT_TRUE(idleWithRows()) << log().toStdString();
+    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"deeper", "readme.txt"}));
+    const QString text = log();
+    const qsizetype cwd = text.indexOf(QStringLiteral("> CWD pub"));
+    ASSERT_GE(cwd, 0);
+    EXPECT_LT(cwd, text.indexOf(QStringLiteral("> PWD")));
+    EXPECT_LT(text.indexOf(QStringLiteral("> PWD")), text.indexOf(QStringLiteral("> TYPE A")));
+    EXPECT_LT(text.indexOf(QStringLiteral("> TYPE A")), text.indexOf(QStringLiteral("> LIST -L")));
+    EXPECT_TRUE(w->Navigation()->DisplayedDirectory().endsWith(QLatin1String("/pub")));
+}
+
 TEST_P(RemoteSessionTest, ARejectedPasswordSendsNothingMore) {
     w->Quickpass->setText(QStringLiteral("wrong-password"));
     w->quick_connect->click();
@@ -219,6 +236,124 @@ TEST_F(ScriptedSessionTest, ProxyTakesTheRealHostInTheUserNameAndReconnectKeepsI
     ASSERT_TRUE(
         waitFor([&] { return server.transcript.contains(QStringLiteral("LIST -L")); }, 10000));
     EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
+}
+
+TEST_F(ScriptedSessionTest, ASiteFolderIsEnteredBeforeTheListing) {
+    w->Navigation()->OpenSession(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
+                                 QStringLiteral("pw"), server.port(), QStringLiteral("/pub"),
+                                 QString(), 3);
+    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    QStringList verbs;
+    for (const QString& line : server.transcript)
+        verbs << line.section(u' ', 0, 0);
+    EXPECT_EQ(verbs, (QStringList{"USER", "PASS", "CWD", "PWD", "TYPE", "PORT", "LIST"}));
+    EXPECT_EQ(server.transcript[2], QStringLiteral("CWD /pub"));
+    EXPECT_EQ(server.transcript[4], QStringLiteral("TYPE A"));
+    EXPECT_EQ(w->Navigation()->SiteIndex(), 3);
+}
+
+TEST_F(ScriptedSessionTest, AddressBoxRefreshAndHistory) {
+    w->quick_connect->click();
+    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    ASSERT_TRUE(waitFor([&] { return w->Navigation()->Client().State() == ftpReady; }));
+    EXPECT_EQ(w->remoteadd->count(), 1); // the history holds the folder fetched
+    EXPECT_EQ(w->remoteadd->itemText(0), QStringLiteral("/home/test"));
+
+    // Enter in the address box: a cached folder is shown without a command.
+    const qsizetype sent = server.transcript.size();
+    w->remoteadd->setEditText(QStringLiteral("/home/test"));
+    ASSERT_TRUE(w->remoteadd->isEnabled());
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w->remoteadd, &enter); // the box hands keys to its line edit
+    EXPECT_EQ(w->ftplog->toPlainText().count(QStringLiteral("Using Cached Listing for /home/test")),
+              1)
+        << w->ftplog->toPlainText().toStdString() << "\n"
+        << server.transcript.join('|').toStdString();
+    spinFor(50);
+    EXPECT_EQ(server.transcript.size(), sent);
+
+    // Refresh fetches it again.
+    w->refresh_remote->click();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return server.transcript.size() > sent &&
+                   server.transcript.last() == QLatin1String("LIST -L");
+        },
+        10000));
+    EXPECT_EQ(server.transcript[sent], QStringLiteral("CWD /home/test"));
+    EXPECT_EQ(w->remoteadd->count(), 1);
+}
+
+TEST(RemotePane, SelectionEnablesThePopupCommands) {
+    TMainform w;
+    w.quitApplication = [] {};
+    w.FormCreate();
+    w.CreateDialogs();
+    QList<RemoteRow> rows;
+    for (const char* name : {"a", "b", "c"})
+        rows.append(RemoteRow{QLatin1String(name),
+                              QStringLiteral("1.00"),
+                              QStringLiteral("TXT File"),
+                              {},
+                              {},
+                              {},
+                              {},
+                              false});
+    w.RemoteBinding()->ShowRows(rows);
+    w.remoteListView->setEnabled(true);
+    auto press = [&] {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(w.remoteListView->viewport(), &e);
+        spinFor(20);
+    };
+    struct Case {
+        int selected;
+        bool single;
+        bool nonEmpty;
+    };
+    for (const Case& c : {Case{0, false, false}, Case{1, true, true}, Case{2, false, true}}) {
+        w.remoteListView->clearSelection();
+        for (int i = 0; i < c.selected; ++i)
+            w.remoteListView->topLevelItem(i)->setSelected(true);
+        press();
+        // The press may select the row under the pointer; the table follows the selection.
+        const int n = int(w.remoteListView->selectedItems().size());
+        const auto expected = RemoteListing::ForSelection(n);
+        EXPECT_EQ(w.Remote_Rename->isEnabled(), expected.single) << n;
+        EXPECT_EQ(w.Remote_BookMark->isEnabled(), expected.single) << n;
+        EXPECT_EQ(w.Remote_Delete->isEnabled(), expected.nonEmpty) << n;
+        EXPECT_EQ(w.Download_Button->isEnabled(), expected.nonEmpty) << n;
+        EXPECT_TRUE(w.Remote_Refresh->isEnabled());
+        EXPECT_TRUE(w.Remote_NewFolder->isEnabled());
+    }
+    EXPECT_EQ(RemoteListing::ForSelection(0).single, false);
+    EXPECT_EQ(RemoteListing::ForSelection(1).single, true);
+    EXPECT_EQ(RemoteListing::ForSelection(2).nonEmpty, true);
+    EXPECT_FALSE(RemoteListing::ForSelection(2).single);
+}
+
+TEST(RemotePane, HeadersSortNumbersAsNumbersAndDatesAsDates) {
+    TMainform w;
+    w.quitApplication = [] {};
+    w.FormCreate();
+    w.CreateDialogs();
+    w.RemoteBinding()->ShowRows(
+        {RemoteRow{"big", "100.00", "X", "01/01/2000 00:00", {}, {}, {}, false},
+         RemoteRow{"small", "2.00", "X", "12/31/1999 23:59", {}, {}, {}, false},
+         RemoteRow{"mid", "10.00", "X", "06/15/2001 12:00", {}, {}, {}, false}});
+    auto order = [&] {
+        QStringList names;
+        for (int i = 0; i < w.remoteListView->topLevelItemCount(); ++i)
+            names << w.remoteListView->topLevelItem(i)->text(0);
+        return names;
+    };
+    w.remoteListView->sortByColumn(1, Qt::AscendingOrder);
+    EXPECT_EQ(order(), (QStringList{"small", "mid", "big"}));
+    w.remoteListView->sortByColumn(3, Qt::AscendingOrder);
+    EXPECT_EQ(order(), (QStringList{"small", "big", "mid"}));
+    w.remoteListView->sortByColumn(3, Qt::DescendingOrder);
+    EXPECT_EQ(order(), (QStringList{"mid", "big", "small"}));
 }
 
 TEST(SocksSession, ListsThroughMicrosocks) {
