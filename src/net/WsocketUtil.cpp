@@ -342,6 +342,7 @@ void WSocketPumpEvents(int maxWaitMs, bool onlyThisThread) {
     QTimer wake;
     wake.setSingleShot(true);
     wake.start(maxWaitMs);
-    QCoreApplication::processEvents(onlyThisThread ? QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents
+    QCoreApplication::processEvents(onlyThisThread ? QEventLoop::WaitForMoreEvents |
+                                                         QEventLoop::ExcludeUserInputEvents
                                                    : QEventLoop::WaitForMoreEvents);
 }
