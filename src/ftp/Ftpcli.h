@@ -325,6 +325,11 @@ protected:
     void DownloadSecondReply();
     void UploadFirstReply();
     void UploadSecondReply();
+    void RefuseTransfer();
+    void FailTransfer(const QString& note);
+    void DataConnectFailed(int error);
+    // The connection could not be made (lookup, connect or SOCKS failure).
+    void ConnectionFailed(int error, const QString& reply);
 
     // Control socket events.
     void ControlDnsLookupDone(int error);

@@ -352,19 +352,23 @@ void TCustomFtpCli::OpenAsync() {
     }
 }
 
+void TCustomFtpCli::ConnectionFailed(int error, const QString& reply) {
+    m_lastReply = reply;
+    m_replyCode = 500;
+    m_requestError = 500;
+    SetErrorMessage();
+    m_replyPending = false;
+    m_sequenceStep = false;
+    TriggerRequestDone(error);
+}
+
+static QString socketFailureReply(int error) {
+    return QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
+}
+
 void TCustomFtpCli::ControlDnsLookupDone(int error) {
     if (m_state != ftpDnsLookup && m_state != ftpAbort) return;
-    if (error != 0) {
-        m_lastReply =
-            QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
-        m_replyCode = 500;
-        m_requestError = 500;
-        SetErrorMessage();
-        m_replyPending = false;
-        m_sequenceStep = false;
-        TriggerRequestDone(error);
-        return;
-    }
+    if (error != 0) return ConnectionFailed(error, socketFailureReply(error));
     try {
         ApplySocksSettings(*m_controlSocket);
         m_controlSocket->SetAddr(m_controlSocket->DnsResult());
@@ -375,26 +379,13 @@ void TCustomFtpCli::ControlDnsLookupDone(int error) {
         SetState(ftpWaitingBanner);
         m_controlSocket->Connect();
     } catch (const ESocketException& e) {
-        m_lastReply = QStringLiteral("500 ESocketException: ") + e.message();
-        m_replyCode = 500;
-        m_requestError = 500;
-        SetErrorMessage();
-        m_replyPending = false;
-        m_sequenceStep = false;
-        TriggerRequestDone(500);
+        ConnectionFailed(500, QStringLiteral("500 ESocketException: ") + e.message());
     }
 }
 
 void TCustomFtpCli::ControlSessionConnected(int error) {
     if (error != 0) {
-        m_lastReply =
-            QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(error)).arg(error);
-        m_replyCode = 500;
-        m_requestError = 500;
-        SetErrorMessage();
-        m_sequenceStep = false;
-        m_replyPending = false;
-        TriggerRequestDone(error);
+        ConnectionFailed(error, socketFailureReply(error));
         m_controlSocket->Close();
         SetState(ftpReady);
         return;

@@ -299,14 +299,7 @@ void TCustomFtpCli::DownloadAccept() {
 void TCustomFtpCli::DownloadConnected(int error) {
     BindDownloadHandlers();
     m_transferStart = Now();
-    if (error == 0) return;
-    m_lastReply = QStringLiteral("Unable to establish data connection, error #%1").arg(error);
-    m_replyCode = 550;
-    SetErrorMessage();
-    m_dataSocket->Close();
-    m_requestError = 550;
-    m_replyPending = false;
-    TriggerRequestDone(550);
+    if (error != 0) DataConnectFailed(error);
 }
 
 void TCustomFtpCli::DownloadData() {
@@ -339,14 +332,8 @@ void TCustomFtpCli::DownloadData() {
     }
 }
 
-void TCustomFtpCli::DownloadFirstReply() {
-    DisplayLastResponse();
-    m_replyCode = m_lastReply.left(3).toInt();
-    if (m_replyCode == 150 || m_replyCode == 125) {
-        m_replyHandler = &TCustomFtpCli::DownloadSecondReply;
-        m_replyPending = true;
-        return;
-    }
+// The data command was refused: the transfer never started.
+void TCustomFtpCli::RefuseTransfer() {
     SetErrorMessage();
     m_replyHandler = nullptr;
     m_dataSocket->Close();
@@ -356,19 +343,42 @@ void TCustomFtpCli::DownloadFirstReply() {
     TriggerRequestDone(m_replyCode);
 }
 
-void TCustomFtpCli::DownloadSecondReply() {
-    DisplayLastResponse();
-    m_replyCode = m_lastReply.left(3).toInt();
-    if (m_replyCode == 125 || m_replyCode == 226 || m_replyCode == 250) {
-        m_transferReplyDone = true;
-        return TransferEndCheck();
-    }
+// The final reply of a transfer was not a success.
+void TCustomFtpCli::FailTransfer(const QString& note) {
     SetErrorMessage();
     CloseLocal();
     m_dataSocket->Close();
-    TriggerDisplay(QStringLiteral("! RETR/LIST/NLST Failed"));
+    TriggerDisplay(note);
     m_requestError = m_replyCode;
     TriggerRequestDone(m_replyCode);
+}
+
+void TCustomFtpCli::DataConnectFailed(int error) {
+    m_lastReply = QStringLiteral("Unable to establish data connection, error #%1").arg(error);
+    m_replyCode = 550;
+    SetErrorMessage();
+    m_dataSocket->Close();
+    m_requestError = 550;
+    m_replyPending = false;
+    TriggerRequestDone(550);
+}
+
+void TCustomFtpCli::DownloadFirstReply() {
+    DisplayLastResponse();
+    m_replyCode = m_lastReply.left(3).toInt();
+    if (m_replyCode != 150 && m_replyCode != 125) return RefuseTransfer();
+    m_replyHandler = &TCustomFtpCli::DownloadSecondReply;
+    m_replyPending = true;
+}
+
+void TCustomFtpCli::DownloadSecondReply() {
+    DisplayLastResponse();
+    m_replyCode = m_lastReply.left(3).toInt();
+    if (m_replyCode != 125 && m_replyCode != 226 && m_replyCode != 250) {
+        return FailTransfer(QStringLiteral("! RETR/LIST/NLST Failed"));
+    }
+    m_transferReplyDone = true;
+    TransferEndCheck();
 }
 
 // ---------------------------------------------------------------------------------
@@ -449,16 +459,7 @@ void TCustomFtpCli::UploadConnected(int error) {
     m_dataSocket->OnDataSent = nullptr;
     m_dataLinkOpen = true;
     m_transferStart = Now();
-    if (error != 0) {
-        m_lastReply = QStringLiteral("Unable to establish data connection, error #%1").arg(error);
-        m_replyCode = 550;
-        SetErrorMessage();
-        m_dataSocket->Close();
-        m_requestError = 550;
-        m_replyPending = false;
-        TriggerRequestDone(550);
-        return;
-    }
+    if (error != 0) return DataConnectFailed(error);
     SetState(ftpWaitingResponse);
     m_replyHandler = &TCustomFtpCli::UploadFirstReply;
     SendStoreCommand();
@@ -538,38 +539,23 @@ void TCustomFtpCli::UploadPump(int error) {
 void TCustomFtpCli::UploadFirstReply() {
     DisplayLastResponse();
     m_replyCode = m_lastReply.left(3).toInt();
-    if (m_replyCode == 150 || m_replyCode == 125) {
-        m_storeAccepted = true;
-        m_replyHandler = &TCustomFtpCli::UploadSecondReply;
-        m_replyPending = true;
-        if (m_passive) {
-            m_dataSocket->OnDataSent = [this](TCustomWSocket*, uint16_t e) { UploadPump(e); };
-            UploadPump(0);
-        } else if (m_dataLinkOpen && m_transferStart == 0) {
-            QueueSendData();
-        }
-        return;
+    if (m_replyCode != 150 && m_replyCode != 125) return RefuseTransfer();
+    m_storeAccepted = true;
+    m_replyHandler = &TCustomFtpCli::UploadSecondReply;
+    m_replyPending = true;
+    if (m_passive) {
+        m_dataSocket->OnDataSent = [this](TCustomWSocket*, uint16_t e) { UploadPump(e); };
+        UploadPump(0);
+    } else if (m_dataLinkOpen && m_transferStart == 0) {
+        QueueSendData();
     }
-    SetErrorMessage();
-    m_replyHandler = nullptr;
-    m_dataSocket->Close();
-    CloseLocal();
-    m_restartOffset = 0;
-    m_requestError = m_replyCode;
-    TriggerRequestDone(m_replyCode);
 }
 
 void TCustomFtpCli::UploadSecondReply() {
     DisplayLastResponse();
     m_replyCode = m_lastReply.left(3).toInt();
-    if (m_replyCode == 226 || m_replyCode == 250) {
-        m_transferReplyDone = true;
-        return TransferEndCheck();
-    }
-    SetErrorMessage();
-    CloseLocal();
-    m_dataSocket->Close();
-    TriggerDisplay(QStringLiteral("! STOR Failed"));
-    m_requestError = m_replyCode;
-    TriggerRequestDone(m_replyCode);
+    if (m_replyCode != 226 && m_replyCode != 250)
+        return FailTransfer(QStringLiteral("! STOR Failed"));
+    m_transferReplyDone = true;
+    TransferEndCheck();
 }

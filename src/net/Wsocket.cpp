@@ -20,14 +20,6 @@ int lastSocketError() {
     return WSocketErrorFromErrno(errno);
 }
 
-QString dottedText(in_addr_t addr) {
-    in_addr a{};
-    a.s_addr = addr;
-    char buf[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &a, buf, sizeof buf);
-    return QString::fromLatin1(buf);
-}
-
 } // namespace
 
 TCustomWSocket::TCustomWSocket(QObject* parent) : QObject(parent) {
@@ -137,7 +129,7 @@ QString TCustomWSocket::PeerAddr() {
         SocketError(QStringLiteral("GetPeerName"));
         return QStringLiteral("error");
     }
-    return dottedText(sin.sin_addr.s_addr);
+    return WSocketDottedAddr(sin.sin_addr.s_addr);
 }
 
 QString TCustomWSocket::PeerPort() {
@@ -169,7 +161,7 @@ QString TCustomWSocket::GetXAddr() {
         GetSockName(sin) != 0) {
         return QStringLiteral("error");
     }
-    return dottedText(sin.sin_addr.s_addr);
+    return WSocketDottedAddr(sin.sin_addr.s_addr);
 }
 
 QString TCustomWSocket::GetXPort() {
@@ -939,7 +931,7 @@ void TCustomWSocket::DnsLookup(const QString& host) {
     if (WSocketIsDottedIP(host)) {
         in_addr a{};
         inet_pton(AF_INET, host.trimmed().toLatin1().constData(), &a);
-        m_dnsResult = dottedText(a.s_addr);
+        m_dnsResult = WSocketDottedAddr(a.s_addr);
         TriggerDNSLookupDone(0);
         return;
     }

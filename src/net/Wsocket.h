@@ -89,6 +89,8 @@ int WSocketErrorFromErrno(int posixError);
 int WSocketErrorFromResolver(int gaiError);
 
 bool WSocketIsDottedIP(const QString& s);
+// An IPv4 address in network byte order as dotted text.
+QString WSocketDottedAddr(in_addr_t addr);
 // IPv4 address in network byte order; a name is looked up (blocking).
 in_addr_t WSocketResolveHost(const QString& host);
 // Port number in host byte order.

@@ -181,6 +181,14 @@ int WSocketErrorFromResolver(int gaiError) {
     }
 }
 
+QString WSocketDottedAddr(in_addr_t addr) {
+    in_addr a{};
+    a.s_addr = addr;
+    char buf[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &a, buf, sizeof buf);
+    return QString::fromLatin1(buf);
+}
+
 bool WSocketIsDottedIP(const QString& s) {
     const QString t = s.trimmed();
     const QStringList parts = t.split(QLatin1Char('.'));
@@ -211,14 +219,6 @@ int lookupIPv4(const QString& name, QList<in_addr_t>& out) {
     }
     freeaddrinfo(result);
     return out.isEmpty() ? WSANO_DATA : 0;
-}
-
-QString dotted(in_addr_t addr) {
-    in_addr a{};
-    a.s_addr = addr;
-    char buf[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &a, buf, sizeof buf);
-    return QString::fromLatin1(buf);
 }
 
 } // namespace
@@ -290,7 +290,7 @@ QStringList WSocketGetHostByName(const QString& name) {
     if (lookupIPv4(name, found) != 0) return {};
     QStringList out;
     for (in_addr_t a : found)
-        out << dotted(a);
+        out << WSocketDottedAddr(a);
     return out;
 }
 
@@ -325,7 +325,8 @@ QStringList LocalIPList() {
     if (getifaddrs(&list) != 0) return out;
     for (ifaddrs* i = list; i; i = i->ifa_next) {
         if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
-        const QString a = dotted(reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr);
+        const QString a =
+            WSocketDottedAddr(reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr);
         if (!out.contains(a)) out << a;
     }
     freeifaddrs(list);

@@ -3,6 +3,7 @@
 #include "Main.h"
 #include "Scratch.h"
 #include "SettingsDialog.h"
+#include "StoredDefaults.h"
 #include "TestLoop.h"
 
 #include <QAction>
@@ -106,38 +107,7 @@ TEST_F(MainWindowTest, ExitSavesEveryValueWithItsDefaultAndTheQueues) {
     auto w = start();
     w->ExitApplication();
     EXPECT_EQ(quits, 1);
-    const std::pair<const char*, const char*> expected[] = {{"ToolBar", "1"},
-                                                            {"QuickBar", "0"},
-                                                            {"NOOP", "1"},
-                                                            {"LogWindow", "1"},
-                                                            {"QueueWindow", "1"},
-                                                            {"LocalTab", "1"},
-                                                            {"QueueProcessing", "0"},
-                                                            {"ConnectionType", "Direct"},
-                                                            {"ThreadsAllowed", "3"},
-                                                            {"AttemptsAllowed", "3"},
-                                                            {"ProxyServer", ""},
-                                                            {"ProxyPort", "8021"},
-                                                            {"SocksServer", ""},
-                                                            {"SocksPort", "1080"},
-                                                            {"SocksUser", ""},
-                                                            {"SocksPass", ""},
-                                                            {"FtpCommandColor", "16711680"},
-                                                            {"FtpResponseColor", "32768"},
-                                                            {"InfoMsgColor", "0"},
-                                                            {"ErrorMsgColor", "255"},
-                                                            {"QueueColor", "-2147483643"},
-                                                            {"FtpLogColor", "16777215"},
-                                                            {"LocalListColor", "-2147483643"},
-                                                            {"RemoteListColor", "0"},
-                                                            {"PromptOverwrite", "1"},
-                                                            {"DeleteCompleted", "0"},
-                                                            {"OverwriteOption", "0"},
-                                                            {"FileRenameOption", "0"},
-                                                            {"ZipOptions", "0"},
-                                                            {"TransferCompleteWave", ""},
-                                                            {"TransferErrorWave", ""}};
-    for (const auto& [name, value] : expected) {
+    for (const auto& [name, value] : kStoredDefaults) {
         EXPECT_EQ(stored().value(QStringLiteral("Settings/") + QLatin1String(name)).toString(),
                   QLatin1String(value))
             << name;

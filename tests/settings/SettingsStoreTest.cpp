@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 #include "Scramble.h"
 #include "Scratch.h"
+#include "StoredDefaults.h"
 
 #include <QFile>
 
@@ -42,42 +43,11 @@ TEST_F(SettingsStoreTest, FirstRunKeepsDefaultsAndSaveWritesAllValues) {
     EXPECT_EQ(record.asciiExtensions(), defaultAsciiExtensions());
     ASSERT_TRUE(store.save(record));
 
-    const std::pair<const char*, const char*> expected[] = {{"ToolBar", "1"},
-                                                            {"QuickBar", "0"},
-                                                            {"NOOP", "1"},
-                                                            {"LogWindow", "1"},
-                                                            {"QueueWindow", "1"},
-                                                            {"LocalTab", "1"},
-                                                            {"QueueProcessing", "0"},
-                                                            {"ConnectionType", "Direct"},
-                                                            {"ThreadsAllowed", "3"},
-                                                            {"AttemptsAllowed", "3"},
-                                                            {"ProxyServer", ""},
-                                                            {"ProxyPort", "8021"},
-                                                            {"SocksServer", ""},
-                                                            {"SocksPort", "1080"},
-                                                            {"SocksUser", ""},
-                                                            {"SocksPass", ""},
-                                                            {"FtpCommandColor", "16711680"},
-                                                            {"FtpResponseColor", "32768"},
-                                                            {"InfoMsgColor", "0"},
-                                                            {"ErrorMsgColor", "255"},
-                                                            {"QueueColor", "-2147483643"},
-                                                            {"FtpLogColor", "16777215"},
-                                                            {"LocalListColor", "-2147483643"},
-                                                            {"RemoteListColor", "0"},
-                                                            {"PromptOverwrite", "1"},
-                                                            {"DeleteCompleted", "0"},
-                                                            {"OverwriteOption", "0"},
-                                                            {"FileRenameOption", "0"},
-                                                            {"ZipOptions", "0"},
-                                                            {"TransferCompleteWave", ""},
-                                                            {"TransferErrorWave", ""}};
     raw().sync();
     raw().beginGroup(QStringLiteral("Settings"));
     EXPECT_EQ(raw().childKeys().size(), kSettingCount);
     raw().endGroup();
-    for (const auto& [name, value] : expected) {
+    for (const auto& [name, value] : kStoredDefaults) {
         EXPECT_TRUE(raw().contains(QStringLiteral("Settings/") + QLatin1String(name))) << name;
         EXPECT_EQ(stored(QLatin1String(name)), QLatin1String(value)) << name;
     }

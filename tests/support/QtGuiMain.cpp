@@ -19,13 +19,7 @@ QString scratchDir() {
 int main(int argc, char** argv) {
     QTemporaryDir scratch;
     g_scratch = &scratch;
-    for (const char* sub : {"config", "data", "runtime"})
-        QDir(scratch.path()).mkpath(QLatin1String(sub));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(scratch.path() + QStringLiteral("/runtime")));
-    QFile::setPermissions(scratch.path() + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    PointUserFoldersAt(scratch.path());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("1Quillon"));

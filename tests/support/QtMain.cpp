@@ -19,10 +19,7 @@ QString scratchDir() {
 int main(int argc, char** argv) {
     QTemporaryDir scratch;
     g_scratch = &scratch;
-    QDir(scratch.path()).mkpath(QStringLiteral("config"));
-    QDir(scratch.path()).mkpath(QStringLiteral("data"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.path() + QStringLiteral("/data")));
+    PointUserFoldersAt(scratch.path());
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
