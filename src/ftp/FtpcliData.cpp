@@ -5,8 +5,6 @@
 // connection have happened, in either order.
 #include "Ftpcli.h"
 
-#include <QTimer>
-
 #include <arpa/inet.h>
 
 namespace {
@@ -510,13 +508,11 @@ void TCustomFtpCli::UploadPump(int error) {
         return;
     }
     if (n == 0) {
-        // The last block has left the socket: close the data connection a moment
-        // later, from the loop, so the window never waits for it.
+        // The last block has left the socket's queue for the kernel, which delivers it
+        // before the FIN of a close without lingering: the data connection is closed
+        // from the loop at once, with no pause that would hold up the window.
         m_sourceExhausted = true;
-        QPointer<TWSocket> data(m_dataSocket);
-        QTimer::singleShot(100, this, [data] {
-            if (data) data->CloseDelayed();
-        });
+        m_dataSocket->CloseDelayed();
         return;
     }
     if (Binary()) {
