@@ -284,6 +284,20 @@ TEST_F(ScriptedSessionTest, AddressBoxRefreshAndHistory) {
     EXPECT_EQ(w->remoteadd->count(), 1);
 }
 
+TEST_F(ScriptedSessionTest, DisconnectEmptiesAndDisablesThePane) {
+    w->quick_connect->click();
+    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    ASSERT_TRUE(waitFor([&] { return w->Abort_Button->isEnabled(); }));
+    w->Abort_Button->trigger();
+    EXPECT_FALSE(w->Navigation()->IsConnected());
+    EXPECT_EQ(w->remoteListView->topLevelItemCount(), 0);
+    EXPECT_FALSE(w->remoteListView->isEnabled());
+    EXPECT_FALSE(w->remoteadd->isEnabled());
+    EXPECT_TRUE(w->ftplog->toPlainText().contains(QStringLiteral("Session Closed")));
+    EXPECT_FALSE(w->Abort_Button->isEnabled());
+    EXPECT_FALSE(w->Navigation()->KeepAliveTimer().isActive());
+}
+
 TEST(RemotePane, SelectionEnablesThePopupCommands) {
     TMainform w;
     w.quitApplication = [] {};
