@@ -2,6 +2,7 @@
 #include "FtpRecorder.h"
 #include "Scratch.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -424,6 +425,57 @@ TEST_F(FtpEngineTest, AsciiTransfersConvertLineEnds) {
     client.PutAsync();
     ASSERT_EQ(rec.waitDone(), 0);
     EXPECT_EQ(server.uploaded, "alpha\r\nbeta\r\n");
+}
+
+TEST_F(FtpEngineTest, DownloadsToTheDisplayOrACallersStream) {
+    login();
+    client.SetPassive(true);
+    server.downloadData = "first line\r\nsecond line\r\n";
+    QStringList shown;
+    client.OnDisplayFile = [&](TCustomFtpCli*, QString& text) { shown << text; };
+    client.SetDisplayFileFlag(true);
+    client.SetLocalFileName(QString());
+    client.SetHostFileName(QStringLiteral("notes.txt"));
+    client.GetAsync();
+    ASSERT_EQ(rec.waitDone(), 0);
+    EXPECT_EQ(shown, (QStringList{"first line", "second line"}));
+    client.SetDisplayFileFlag(false);
+
+    // A caller's stream is written and left open; a resume positions it.
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    buffer.write("0123456789");
+    server.downloadData = "0123456789abcdef";
+    client.SetLocalStream(&buffer);
+    EXPECT_TRUE(client.LocalFileName().isEmpty());
+    client.SetRestartOffset(10);
+    client.SetOptions(ftpAcceptLF | ftpNoAutoResumeAt);
+    client.RestGetAsync();
+    ASSERT_EQ(rec.waitDone(), 0);
+    EXPECT_TRUE(buffer.isOpen());
+    EXPECT_EQ(buffer.data(), "0123456789abcdef");
+    EXPECT_EQ(server.transcript.mid(server.transcript.size() - 2),
+              (QStringList{"REST 10", "RETR notes.txt"}));
+}
+
+TEST(FtpEngineProperties, ShareModeAndDisplayModeStoreOnlyKnownValues) {
+    TFtpClient c;
+    EXPECT_EQ(c.ShareMode(), ftpShareExclusive);
+    c.SetShareMode(ftpShareDenyNone);
+    EXPECT_EQ(c.ShareMode(), ftpShareDenyNone);
+    c.SetShareMode(42);
+    EXPECT_EQ(c.ShareMode(), ftpShareExclusive);
+    c.SetDisplayFileMode(ftpBinary);
+    EXPECT_EQ(c.DisplayFileMode(), ftpBinary);
+    c.SetDisplayFileMode(7);
+    EXPECT_EQ(c.DisplayFileMode(), ftpLineByLine);
+    c.SetBinary(false);
+    EXPECT_FALSE(c.Binary());
+    EXPECT_EQ(c.Port(), QStringLiteral("ftp"));
+    EXPECT_EQ(c.Timeout(), 15);
+    EXPECT_EQ(c.State(), ftpReady);
+    EXPECT_THROW(c.UserAsync(), FtpException); // empty user name
+    EXPECT_THROW(c.PwdAsync(), FtpException);  // not connected
 }
 
 TEST_F(FtpEngineTest, ConnectionTypeRules) {

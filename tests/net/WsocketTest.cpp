@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <sys/socket.h>
 
 namespace {
@@ -387,6 +388,100 @@ TEST(Wsocket, ReadLineWaitsForALine) {
     EXPECT_EQ(s.ReadLine(-200), QByteArray()); // no line end within 200 ms
     TWSocket closed;
     EXPECT_THROW(closed.ReadLine(1), ESocketException);
+}
+
+TEST(Wsocket, DatagramsGoBothWays) {
+    TWSocket server, client;
+    server.SetProto(QStringLiteral("udp"));
+    server.SetAddr(QStringLiteral("127.0.0.1"));
+    server.SetPort(QStringLiteral("0"));
+    int serverConnected = -1;
+    server.OnSessionConnected = [&](TCustomWSocket*, uint16_t e) { serverConnected = e; };
+    QByteArray got;
+    sockaddr_in from{};
+    server.OnDataAvailable = [&](TCustomWSocket* s, uint16_t) {
+        char buf[256];
+        const int n = s->ReceiveFrom(buf, sizeof buf, from);
+        if (n > 0) got.append(buf, n);
+    };
+    server.Listen();
+    EXPECT_EQ(server.State(), wsConnected);
+    EXPECT_EQ(serverConnected, 0);
+
+    client.SetProto(QStringLiteral("17"));
+    client.SetAddr(QStringLiteral("127.0.0.1"));
+    client.SetPort(server.GetXPort());
+    client.Connect();
+    EXPECT_EQ(client.State(), wsConnected);
+    client.SendStr("datagram");
+    ASSERT_TRUE(waitFor([&] { return got == "datagram"; }));
+    EXPECT_EQ(ntohs(from.sin_port), client.GetXPort().toUShort());
+}
+
+TEST(Wsocket, SmallRulesOfProperties) {
+    TWSocket s;
+    auto message = [&](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const ESocketException& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(message([&] { s.SetLocalAddr(QStringLiteral("not.an.ip")); }),
+              QStringLiteral("SetLocalAddr(): Invalid IP address"));
+    s.SetLocalAddr(QString());
+    EXPECT_EQ(s.LocalAddr(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(message([&] { s.SetSendFlags(7); }), QStringLiteral("Invalid SendFlags"));
+    s.SetSendFlags(wsSendUrgent);
+    EXPECT_EQ(s.SendFlags(), wsSendUrgent);
+    EXPECT_EQ(s.PeerAddr(), QStringLiteral("error"));
+    EXPECT_EQ(s.GetXPort(), QStringLiteral("error"));
+    EXPECT_EQ(
+        message([&] { s.Listen(); }),
+        QStringLiteral("Error 10022 in function listen: port not assigned\r\nInvalid argument"));
+    EXPECT_EQ(message([&] { s.ReverseDnsLookup(QString()); }),
+              QStringLiteral("ReverseDnsLookup: Invalid host name."));
+    QStringList seen;
+    s.OnDnsLookupDone = [&](TCustomWSocket* sock, uint16_t e) {
+        seen << QStringLiteral("%1 %2").arg(e).arg(sock->DnsResult());
+    };
+    s.ReverseDnsLookup(QStringLiteral("127.0.0.1"));
+    ASSERT_TRUE(waitFor([&] { return !seen.isEmpty(); }));
+    EXPECT_TRUE(seen.first().startsWith(QStringLiteral("0 "))) << seen.first().toStdString();
+    EXPECT_FALSE(s.DnsResult().isEmpty());
+}
+
+TEST(Wsocket, PausedSocketsHearNothingUntilResumed) {
+    Peer peer;
+    TWSocket s;
+    Trace t;
+    t.attach(s);
+    connectTo(s, peer.port());
+    ASSERT_TRUE(waitFor([&] { return peer.conn && s.State() == wsConnected; }));
+    s.Pause();
+    peer.conn->write("while paused");
+    spinFor(100);
+    EXPECT_TRUE(t.received.isEmpty());
+    s.Resume();
+    ASSERT_TRUE(waitFor([&] { return t.received == "while paused"; }));
+}
+
+TEST(Wsocket, LineEchoAndEdit) {
+    Peer peer;
+    TWSocket s;
+    s.SetLineMode(true);
+    s.SetLineEcho(true);
+    s.SetLineEdit(true);
+    QList<QByteArray> lines;
+    s.OnDataAvailable = [&](TCustomWSocket* sock, uint16_t) { lines << sock->ReceiveStr(); };
+    connectTo(s, peer.port());
+    ASSERT_TRUE(waitFor([&] { return peer.conn; }));
+    peer.conn->write("helx\blo\tx\r\n");
+    ASSERT_TRUE(waitFor([&] { return !lines.isEmpty(); }));
+    EXPECT_EQ(lines.first(), QByteArray("hello   x\r\n")); // backspace removed x; tab to column 8
+    ASSERT_TRUE(waitFor([&] { return peer.conn->bytesAvailable() >= 11; }));
+    EXPECT_EQ(peer.conn->readAll(), QByteArray("helx\blo\tx\r\n")); // echoed as received
 }
 
 } // namespace
