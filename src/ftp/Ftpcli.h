@@ -342,6 +342,7 @@ protected:
     // Data transfers.
     void StartDownload(TFtpFct step, TFtpRequest request, const QString& command);
     void StartUpload(bool append);
+    bool OpenLocal(QIODevice::OpenMode mode);
     bool OpenLocalForDownload();
     bool OpenLocalForUpload();
     void CloseLocal();

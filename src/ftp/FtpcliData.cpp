@@ -101,7 +101,9 @@ QIODevice* TCustomFtpCli::Local() const {
     return m_callerStream ? m_callerStream : static_cast<QIODevice*>(m_localFile.get());
 }
 
-bool TCustomFtpCli::OpenLocalForDownload() {
+// Opens the transfer's local side: a caller's stream is only positioned, a file is
+// opened in the given mode; both start at RestartOffset when it is positive.
+bool TCustomFtpCli::OpenLocal(QIODevice::OpenMode mode) {
     m_pendingCR = false;
     if (m_callerStream) {
         if (m_restartOffset > 0) m_callerStream->seek(m_restartOffset);
@@ -109,10 +111,7 @@ bool TCustomFtpCli::OpenLocalForDownload() {
         return true;
     }
     m_localFile = std::make_unique<QFile>(m_localFileName);
-    const bool resume = m_restartOffset > 0;
-    if (!m_localFile->open(resume ? QIODevice::ReadWrite
-                                  : (QIODevice::WriteOnly | QIODevice::Truncate)) ||
-        (resume && !m_localFile->seek(m_restartOffset))) {
+    if (!m_localFile->open(mode) || (m_restartOffset > 0 && !m_localFile->seek(m_restartOffset))) {
         m_localFile.reset();
         return false;
     }
@@ -120,21 +119,13 @@ bool TCustomFtpCli::OpenLocalForDownload() {
     return true;
 }
 
+bool TCustomFtpCli::OpenLocalForDownload() {
+    return OpenLocal(m_restartOffset > 0 ? QIODevice::ReadWrite
+                                         : (QIODevice::WriteOnly | QIODevice::Truncate));
+}
+
 bool TCustomFtpCli::OpenLocalForUpload() {
-    m_pendingCR = false;
-    if (m_callerStream) {
-        if (m_restartOffset > 0) m_callerStream->seek(m_restartOffset);
-        m_localOpen = true;
-        return true;
-    }
-    m_localFile = std::make_unique<QFile>(m_localFileName);
-    if (!m_localFile->open(QIODevice::ReadOnly) ||
-        (m_restartOffset > 0 && !m_localFile->seek(m_restartOffset))) {
-        m_localFile.reset();
-        return false;
-    }
-    m_localOpen = true;
-    return true;
+    return OpenLocal(QIODevice::ReadOnly);
 }
 
 void TCustomFtpCli::CloseLocal() {

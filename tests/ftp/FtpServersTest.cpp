@@ -1,6 +1,6 @@
 #include "FtpRecorder.h"
 #include "Listing.h"
-#include "RealServers.h"
+#include "RealServerTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,15 +36,11 @@ void writeFile(const QString& path, const QByteArray& data) {
     f.write(data);
 }
 
-class FtpServersTest : public ::testing::TestWithParam<const char*> {
+class FtpServersTest : public RealServerTest {
 protected:
     void SetUp() override {
-        server = StartServer(QLatin1String(GetParam()));
-        if (!server.ok()) {
-            if (server.failure.contains(QLatin1String("needs root")))
-                GTEST_SKIP() << server.failure.toStdString();
-            FAIL() << server.failure.toStdString();
-        }
+        RealServerTest::SetUp();
+        if (stopped()) return;
         local = std::make_unique<QTemporaryDir>();
         client.SetHostName(QStringLiteral("127.0.0.1"));
         client.SetPort(QString::number(server.port));
@@ -62,7 +58,6 @@ protected:
     QString localPath(const QString& name) const { return local->path() + u'/' + name; }
     QString serverPath(const QString& name) const { return server.root + u'/' + name; }
 
-    RealFtpServer server;
     std::unique_ptr<QTemporaryDir> local;
     TFtpClient client;
     FtpRecorder rec;

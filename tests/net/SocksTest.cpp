@@ -353,14 +353,7 @@ TEST(Socks, HostileServersEndTheConnectionCleanly) {
 
 TEST(Socks, ConfigurationRules) {
     TWSocket s;
-    auto message = [](const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const ESocketException& e) {
-            return e.message();
-        }
-        return QString();
-    };
+    const auto message = ThrownText<ESocketException>;
     EXPECT_EQ(message([&] { s.SetSocksLevel(QStringLiteral("6")); }),
               QStringLiteral("Invalid socks level. Must be 4, 4A or 5."));
     s.SetSocksServer(QStringLiteral(" 127.0.0.1 "));

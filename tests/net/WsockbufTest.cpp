@@ -1,4 +1,5 @@
 #include "Wsockbuf.h"
+#include "TestLoop.h"
 #include "Wsocket.h"
 
 #include <gtest/gtest.h>
@@ -67,14 +68,7 @@ TEST(WsocketHelpers, ResolversGiveNumbersOrTheirErrorTexts) {
     EXPECT_EQ(WSocketResolveHost(QStringLiteral("127.0.0.1")), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(WSocketResolveHost(QStringLiteral("localhost")), htonl(INADDR_LOOPBACK));
 
-    auto message = [](const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const ESocketException& e) {
-            return e.message();
-        }
-        return QString();
-    };
+    const auto message = ThrownText<ESocketException>;
     EXPECT_EQ(message([] { WSocketResolvePort(QString(), QStringLiteral("tcp")); }),
               QStringLiteral("WSocketResolvePort: Invalid Port."));
     EXPECT_EQ(

@@ -420,14 +420,7 @@ TEST(Wsocket, DatagramsGoBothWays) {
 
 TEST(Wsocket, SmallRulesOfProperties) {
     TWSocket s;
-    auto message = [&](const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const ESocketException& e) {
-            return e.message();
-        }
-        return QString();
-    };
+    const auto message = ThrownText<ESocketException>;
     EXPECT_EQ(message([&] { s.SetLocalAddr(QStringLiteral("not.an.ip")); }),
               QStringLiteral("SetLocalAddr(): Invalid IP address"));
     s.SetLocalAddr(QString());

@@ -1,7 +1,7 @@
 #include "FakeFtpServer.h"
 #include "Main.h"
 #include "NavigationManager.h"
-#include "RealServers.h"
+#include "RealServerTest.h"
 #include "RemotePaneBinding.h"
 #include "Scratch.h"
 
@@ -33,15 +33,11 @@ QStringList rowNames(QTreeWidget* list) {
     return names;
 }
 
-class RemoteSessionTest : public ::testing::TestWithParam<const char*> {
+class RemoteSessionTest : public RealServerTest {
 protected:
     void SetUp() override {
-        server = StartServer(QLatin1String(GetParam()));
-        if (!server.ok()) {
-            if (server.failure.contains(QLatin1String("needs root")))
-                GTEST_SKIP() << server.failure.toStdString();
-            FAIL() << server.failure.toStdString();
-        }
+        RealServerTest::SetUp();
+        if (stopped()) return;
         QDir(server.root).mkpath(QStringLiteral("pub/deeper"));
         QFile f(server.root + QStringLiteral("/pub/readme.txt"));
         f.open(QIODevice::WriteOnly);
@@ -74,7 +70,6 @@ protected:
     }
     QString log() const { return w->ftplog->toPlainText(); }
 
-    RealFtpServer server;
     std::unique_ptr<TMainform> w;
 };
 

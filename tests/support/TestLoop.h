@@ -16,6 +16,16 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
     *os << '[' << l.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
+// The message of the exception of type E that call() throws; "" when it throws none.
+template <typename E> QString ThrownText(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const E& e) {
+        return e.message();
+    }
+    return {};
+}
+
 // Runs the event loop until done() holds or the time is up; returns done().
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
