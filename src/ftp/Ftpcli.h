@@ -401,7 +401,6 @@ protected:
     Handler m_replyHandler = nullptr;
     Handler m_commandDone = nullptr;
     bool m_sequenceStep = false;
-    Handler m_afterBanner = nullptr;
     // A command was sent and its final reply has not been judged yet.
     bool m_replyPending = false;
     bool m_aborting = false;

@@ -229,12 +229,14 @@ void TCustomFtpCli::DisplayLastResponse() {
 }
 
 void TCustomFtpCli::Guarded(const std::function<void()>& call) {
+    // The handler may have deleted the engine before it threw.
+    QPointer<TCustomFtpCli> self(this);
     try {
         call();
     } catch (const std::exception& e) {
-        HandleBackGroundException(e);
+        if (self) HandleBackGroundException(e);
     } catch (...) {
-        HandleBackGroundException(FtpException(QStringLiteral("Unknown exception")));
+        if (self) HandleBackGroundException(FtpException(QStringLiteral("Unknown exception")));
     }
 }
 
@@ -455,11 +457,7 @@ void TCustomFtpCli::BannerLine() {
         QPointer<TCustomFtpCli> self(this);
         if (OnSessionConnected) OnSessionConnected(this, 0);
         if (!self) return;
-        if (m_afterBanner) {
-            (this->*m_afterBanner)();
-        } else {
-            TriggerRequestDone(0);
-        }
+        TriggerRequestDone(0);
         return;
     }
     SetErrorMessage();

@@ -11,7 +11,8 @@ protected:
     void SetUp() override {
         server = StartServer(QLatin1String(GetParam()));
         if (server.ok()) return;
-        if (server.failure.contains(QLatin1String("needs root"))) GTEST_SKIP() << server.failure.toStdString();
+        if (server.failure.contains(QLatin1String("needs root")))
+            GTEST_SKIP() << server.failure.toStdString();
         FAIL() << server.failure.toStdString();
     }
     // True when the derived SetUp should not go on.
