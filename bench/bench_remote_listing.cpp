@@ -1,12 +1,12 @@
 // Lists a folder of 100,000 entries from pyftpdlib on loopback the way the remote pane
 // does and prints the time from the start of "LIST -L" to the rows being shown, split
 // into transfer (the listing into the cache file), parse and display.
+#include "AppPaths.h"
 #include "Ftpcli.h"
 #include "Listing.h"
-#include "Main.h"
 #include "RealServers.h"
 #include "RemoteListing.h"
-#include "RemotePaneBinding.h"
+#include "RemotePaneWidget.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,10 +39,10 @@ int main(int argc, char** argv) {
         f.open(QIODevice::WriteOnly);
     }
 
-    TMainform window;
-    window.quitApplication = [] {};
-    window.FormCreate();
-    window.CreateDialogs();
+    RemotePaneWidget pane;
+    pane.resize(1200, 800);
+    pane.show();
+    auto* list = pane.findChild<QTreeWidget*>(QStringLiteral("remoteListView"));
 
     TFtpClient client;
     client.SetHostName(QStringLiteral("127.0.0.1"));
@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     client.SetTimeout(120);
     client.SetHostDirName(QStringLiteral("/big"));
     if (!client.Connect() || !client.Cwd() || !client.TypeAscii()) return 1;
-    const QString file = RemoteListing::CacheFile(window.ProgramDir(), QStringLiteral("127.0.0.1"),
-                                                  QStringLiteral("/big"));
+    const QString file = RemoteListing::cacheFile(
+        AppPaths::programDir(), QStringLiteral("127.0.0.1"), QStringLiteral("/big"));
     QDir().mkpath(QFileInfo(file).path());
     client.SetLocalFileName(file);
 
@@ -66,11 +66,11 @@ int main(int argc, char** argv) {
     ReadListingFile(file, columns);
     const double parse = double(timer.nsecsElapsed()) / 1e9;
     timer.restart();
-    window.RemoteBinding()->ShowRows(RemoteListing::Rows(columns));
+    pane.ShowRows(RemoteListing::rows(columns));
     QApplication::processEvents();
     const double display = double(timer.nsecsElapsed()) / 1e9;
-    if (window.remoteListView->topLevelItemCount() != kEntries) {
-        std::fprintf(stderr, "%d rows shown\n", window.remoteListView->topLevelItemCount());
+    if (list->topLevelItemCount() != kEntries) {
+        std::fprintf(stderr, "%d rows shown\n", list->topLevelItemCount());
         return 1;
     }
     client.Quit();

@@ -3,34 +3,30 @@
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "AppPaths.h"
-#include "ColourButton.h"
+#include "LocalPane.h"
+#include "LogView.h"
 #include "NavigationManager.h"
-#include "QueueTrees.h"
-#include "RemotePaneBinding.h"
+#include "QueuePages.h"
+#include "QuickConnectBar.h"
+#include "RemotePaneWidget.h"
 #include "SettingsDialog.h"
-#include "WinColour.h"
+#include "SiteManagerPane.h"
+#include "ThreadPanel.h"
+#include "ToolButton.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
-#include <QTextEdit>
+#include <QTabWidget>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 TMainform::TMainform(QWidget* parent)
@@ -38,113 +34,101 @@ TMainform::TMainform(QWidget* parent)
       m_localListColour(kSystemWindowColour), m_remoteListColour(16777215) {
     setObjectName(QStringLiteral("Mainform"));
     quitApplication = [] { QApplication::quit(); };
+    m_log.colourOf = [this](int kind) { return logColour(kind); };
     buildMenus();
     buildToolbar();
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
-    buildQuickPanel(central);
-    layout->addWidget(Quickpanel);
-    bottom_splitter = new QSplitter(Qt::Vertical, central);
-    bottom_splitter->setObjectName(QStringLiteral("bottom_splitter"));
-    verticle_splitter = new QSplitter(Qt::Horizontal);
-    verticle_splitter->setObjectName(QStringLiteral("verticle_splitter"));
-    verticle_splitter->addWidget(buildLeftPane());
-    verticle_splitter->addWidget(buildRightPane());
-    verticle_splitter->setStretchFactor(1, 1);
-    bottom_splitter->addWidget(verticle_splitter);
-    bottom_splitter->addWidget(buildQueuePanel());
-    bottom_splitter->setStretchFactor(0, 3);
-    bottom_splitter->setStretchFactor(1, 1);
-    layout->addWidget(bottom_splitter, 1);
+    m_quickBar = new QuickConnectBar(central);
+    m_quickBar->setVisible(false);
+    layout->addWidget(m_quickBar);
+    auto* bottomSplitter = new QSplitter(Qt::Vertical, central);
+    bottomSplitter->setObjectName(QStringLiteral("bottom_splitter"));
+    auto* verticleSplitter = new QSplitter(Qt::Horizontal);
+    verticleSplitter->setObjectName(QStringLiteral("verticle_splitter"));
+    verticleSplitter->addWidget(buildLeftPane());
+    verticleSplitter->addWidget(buildRightPane());
+    verticleSplitter->setStretchFactor(1, 1);
+    bottomSplitter->addWidget(verticleSplitter);
+    m_queuePages = new QueuePages;
+    connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
+        if (m_a.QueueWindow1->isChecked()) toggleViewOf(Setting::QueueWindow);
+    });
+    connect(m_queuePages, &QueuePages::processingChanged, this,
+            [this](bool on) { m_settingsSource.setFlag(Setting::QueueProcessing, on); });
+    bottomSplitter->addWidget(m_queuePages);
+    bottomSplitter->setStretchFactor(0, 3);
+    bottomSplitter->setStretchFactor(1, 1);
+    layout->addWidget(bottomSplitter, 1);
     setCentralWidget(central);
 
-    status_left = new QLabel(this);
-    status_right = new QLabel(this);
+    m_statusLeft = new QLabel(this);
+    m_statusLeft->setObjectName(QStringLiteral("status_left"));
+    m_statusRight = new QLabel(this);
+    m_statusRight->setObjectName(QStringLiteral("status_right"));
     statusBar()->setObjectName(QStringLiteral("status"));
-    statusBar()->addWidget(status_left, 1);
-    statusBar()->addWidget(status_right, 1);
+    statusBar()->addWidget(m_statusLeft, 1);
+    statusBar()->addWidget(m_statusRight, 1);
     buildTray();
-    buildRemoteMenu();
-
-    m_log.colourOf = [this](int kind) { return logColour(kind); };
-    m_log.onAppended = [this](const SessionLog::Line& line) { appendToLogView(line); };
-    m_log.onCleared = [this] { ftplog->clear(); };
-    connect(ftplog, &QTextEdit::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu menu(ftplog);
-        const bool selected = ftplog->textCursor().hasSelection();
-        auto item = [&menu, this](const QString& text, const QKeySequence& key,
-                                  const std::function<void()>& run) {
-            QAction* a = menu.addAction(text);
-            a->setShortcut(key);
-            connect(a, &QAction::triggered, this, run);
-            return a;
-        };
-        // The log is read-only: Undo, Cut and Clear Selected change nothing.
-        item(QStringLiteral("Undo"), QKeySequence::Undo, [] {});
-        QAction* copy =
-            item(QStringLiteral("Copy"), QKeySequence::Copy, [this] { ftplog->copy(); });
-        QAction* cut = item(QStringLiteral("Cut"), QKeySequence::Cut, [] {});
-        QAction* clearSelected = item(QStringLiteral("Clear Selected"), {}, [] {});
-        item(QStringLiteral("Clear All"), QKeySequence::Delete, [this] { m_log.clear(); });
-        item(QStringLiteral("Save Log"), {}, [this] {
-            QFileDialog dialog(this, QStringLiteral("Save Log"));
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setDefaultSuffix(QStringLiteral("log"));
-            dialog.setNameFilter(QStringLiteral("1Quillon Log (*.log)"));
-            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-            QString error;
-            if (!m_log.save(dialog.selectedFiles().first(), &error)) {
-                QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
-            }
-        });
-        item(QStringLiteral("Select All"), QKeySequence::SelectAll,
-             [this] { ftplog->selectAll(); });
-        for (QAction* a : {copy, cut, clearSelected})
-            a->setEnabled(selected);
-        menu.exec(ftplog->viewport()->mapToGlobal(at));
-    });
 }
 
 TMainform::~TMainform() = default;
 
-void TMainform::bindRemoteSession() {
-    m_remoteBinding = std::make_unique<RemotePaneBinding>(*this);
-    m_navigation = std::make_unique<Navigation_Manager>(*m_remoteBinding);
-    Navigation_Manager* nav = m_navigation.get();
-    onQuickConnect = [this, nav] {
-        nav->QuickConnect(Quickhost->text(), QuickUser->text(), Quickpass->text(),
-                          quickport->text());
-    };
-    onKeepAliveChanged = [nav](bool on) { nav->SetKeepAlive(on); };
-    for (QAction* a : {Reconnect_Button, Reconnect1})
-        connect(a, &QAction::triggered, this, [nav] { nav->Reconnect(); });
-    for (QAction* a : {Abort_Button, Disconnect1})
-        connect(a, &QAction::triggered, this, [nav] { nav->Disconnect(); });
-    for (QAction* a : {Stop_Button, Abort1})
-        connect(a, &QAction::triggered, this, [nav] { nav->Stop(); });
-    connect(remote_up, &QToolButton::clicked, this, [nav] { nav->OneLevelUp(); });
-    connect(refresh_remote, &QToolButton::clicked, this, [nav] { nav->Refresh(); });
-    connect(Remote_Refresh, &QAction::triggered, this, [nav] { nav->Refresh(); });
-    // Enter in the box, or a history item chosen from its list. Without a completer a
-    // Return reports only through the line edit, so one Enter changes directory once.
-    remoteadd->setCompleter(nullptr);
-    connect(remoteadd->lineEdit(), &QLineEdit::returnPressed, this,
-            [this, nav] { nav->ChangeDirectory(remoteadd->currentText(), false); });
-    connect(remoteadd, &QComboBox::activated, this,
-            [this, nav](int index) { nav->ChangeDirectory(remoteadd->itemText(index), false); });
-    connect(remoteListView, &QTreeWidget::itemDoubleClicked, this, [this, nav] {
-        const QList<QTreeWidgetItem*> selected = remoteListView->selectedItems();
-        if (selected.isEmpty()) return;
-        RemoteRow row;
-        row.name = selected.first()->text(0);
-        row.type = selected.first()->text(2);
-        nav->OpenRow(row);
+QWidget* TMainform::buildLeftPane() {
+    m_threadPanel = new QTabWidget;
+    m_threadPanel->setObjectName(QStringLiteral("thread_panel"));
+    m_threadPanel->setTabPosition(QTabWidget::South);
+    m_localPane = new LocalPane;
+    m_threadPanel->addTab(m_localPane, QStringLiteral("Local Listing"));
+    m_threadPage = new ThreadPanel;
+    connect(m_threadPage, &ThreadPanel::threadsChanged, this,
+            [this](int n) { m_settingsSource.setInteger(Setting::ThreadsAllowed, n); });
+    connect(m_threadPage, &ThreadPanel::attemptsChanged, this,
+            [this](int n) { m_settingsSource.setInteger(Setting::AttemptsAllowed, n); });
+    m_threadPanel->addTab(m_threadPage, QStringLiteral("Thread Panel"));
+    m_siteManager = new SiteManagerPane;
+    m_threadPanel->addTab(m_siteManager, QStringLiteral("Site Manager"));
+    return m_threadPanel;
+}
+
+QWidget* TMainform::buildRightPane() {
+    m_rightSide = new QWidget;
+    m_rightSide->setObjectName(QStringLiteral("Panel4"));
+    auto* layout = new QVBoxLayout(m_rightSide);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_logSplitter = new QSplitter(Qt::Vertical, m_rightSide);
+    m_logSplitter->setObjectName(QStringLiteral("log_splitter"));
+    m_remotePane = new RemotePaneWidget;
+    connect(m_remotePane, &RemotePaneWidget::downloadAllowed, m_a.Download_Button,
+            &QAction::setEnabled);
+    m_logView = new LogView(m_log);
+    connect(m_logView, &LogView::closeRequested, this, [this] {
+        if (m_a.LogWindow1->isChecked()) toggleViewOf(Setting::LogWindow);
     });
-    remoteadd->setInsertPolicy(QComboBox::NoInsert);
-    remoteListView->setSortingEnabled(true);
-    remoteListView->sortByColumn(-1, Qt::AscendingOrder);
+    m_logSplitter->addWidget(m_remotePane);
+    m_logSplitter->addWidget(m_logView);
+    layout->addWidget(m_logSplitter);
+    m_rightSide->installEventFilter(this);
+    return m_rightSide;
+}
+
+void TMainform::bindRemoteSession() {
+    m_navigation = std::make_unique<Navigation_Manager>(*m_remotePane, *this, m_log,
+                                                        m_settingsSource, m_programDir);
+    Navigation_Manager* nav = m_navigation.get();
+    m_remotePane->bind(*nav);
+    connect(m_quickBar, &QuickConnectBar::connectRequested, nav, [this, nav] {
+        nav->QuickConnect(m_quickBar->host(), m_quickBar->user(), m_quickBar->password(),
+                          m_quickBar->port());
+    });
+    for (QAction* a : {m_a.Reconnect_Button, m_a.Reconnect1})
+        connect(a, &QAction::triggered, nav, [nav] { nav->Reconnect(); });
+    for (QAction* a : {m_a.Abort_Button, m_a.Disconnect1})
+        connect(a, &QAction::triggered, nav, [nav] { nav->Disconnect(); });
+    for (QAction* a : {m_a.Stop_Button, m_a.Abort1})
+        connect(a, &QAction::triggered, nav, [nav] { nav->Stop(); });
 }
 
 // ---------------------------------------------------------------------------------
@@ -153,26 +137,26 @@ void TMainform::bindRemoteSession() {
 void TMainform::FormCreate() {
     const QIcon icon = AppIcon();
     setWindowIcon(icon);
-    sxTrayIcon1->setIcon(icon);
+    m_tray->setIcon(icon);
     setWindowTitle(QStringLiteral("1Quillon "));
     // Sized to the screen first, so the window fills it also where no window manager
     // carries out the maximising.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     showMaximized();
-    trayOpen->setEnabled(true);
+    m_a.trayOpen->setEnabled(true);
 
-    m_programDir = AppPaths::ProgramDir();
-    m_tempDir = AppPaths::TempDir();
-    AppPaths::ResetListingCache(m_programDir);
+    m_programDir = AppPaths::programDir();
+    m_tempDir = AppPaths::tempDir();
+    AppPaths::resetListingCache(m_programDir);
 
     // The scheduler plugs in here once it exists; the per-transfer progress panels go
-    // into thread_window.
+    // into the thread panel's window.
     bindRemoteSession();
 
     m_sites = std::make_unique<SiteTree>(m_programDir + SiteTree::kFileName);
     const SiteTree::LoadResult sites = m_sites->load();
-    showSiteTree();
+    m_siteManager->showTree(*m_sites);
     if (!sites.error.isEmpty()) {
         QString text = QStringLiteral("The site file could not be read: %1").arg(sites.error);
         if (!sites.keptAs.isEmpty())
@@ -183,26 +167,24 @@ void TMainform::FormCreate() {
         box->open();
     }
 
-    const std::pair<QTreeWidget*, QString> queues[] = {{queue, AppPaths::kWorkingQueueFile},
-                                                       {fail_queue, AppPaths::kFailedQueueFile}};
-    for (const auto& [tree, name] : queues) {
-        const QString path = m_programDir + name;
-        QString error;
-        if (QFileInfo::exists(path) && !QueueTrees::Load(tree, path, &error)) {
-            m_log.appendLine(error, SessionLog::Error);
-        }
-    }
+    QString error;
+    const QString working = m_programDir + AppPaths::kWorkingQueueFile;
+    if (QFileInfo::exists(working) && !m_queuePages->loadWorking(working, &error))
+        m_log.appendLine(error, SessionLog::Error);
+    const QString failed = m_programDir + AppPaths::kFailedQueueFile;
+    if (QFileInfo::exists(failed) && !m_queuePages->loadFailed(failed, &error))
+        m_log.appendLine(error, SessionLog::Error);
 }
 
 void TMainform::CreateDialogs() {
     m_about = new TAboutBox(this);
-    m_settings = new TGlobalSettings(*this, this);
+    m_settings = new TGlobalSettings(*this, m_settingsSource, this);
 }
 
 void TMainform::SaveAllState() {
     QString error;
-    if (!QueueTrees::Save(queue, m_programDir + AppPaths::kWorkingQueueFile, &error) ||
-        !QueueTrees::Save(fail_queue, m_programDir + AppPaths::kFailedQueueFile, &error)) {
+    if (!m_queuePages->saveWorking(m_programDir + AppPaths::kWorkingQueueFile, &error) ||
+        !m_queuePages->saveFailed(m_programDir + AppPaths::kFailedQueueFile, &error)) {
         m_log.appendLine(error, SessionLog::Error);
     }
     if (m_settings) m_settings->Save();
@@ -210,7 +192,7 @@ void TMainform::SaveAllState() {
 
 void TMainform::ExitApplication() {
     SaveAllState();
-    sxTrayIcon1->hide();
+    m_tray->hide();
     quitApplication();
 }
 
@@ -219,7 +201,7 @@ void TMainform::closeEvent(QCloseEvent* event) {
     if (!m_trayAvailable) {
         // Without a notification area a hidden window could never come back.
         event->accept();
-        sxTrayIcon1->hide();
+        m_tray->hide();
         quitApplication();
         return;
     }
@@ -238,104 +220,70 @@ void TMainform::showFromTray() {
 // Views
 
 // Each toggle follows what is on screen (relative to the window, so it also works
-// while the window is hidden) and sets the menu check to match.
-void TMainform::toggleToolbar() {
-    const bool show = !Main_Toolbar->isVisibleTo(this);
-    Main_Toolbar->setVisible(show);
-    Toolbar1->setChecked(show);
+// while the window is hidden) and sets the menu checks to match.
+void TMainform::setViewShown(Setting s, bool show) {
+    QWidget* widget = nullptr;
+    QList<QAction*> checks;
+    switch (s) {
+    case Setting::ToolBar:
+        widget = m_toolbar;
+        checks = {m_a.Toolbar1};
+        break;
+    case Setting::QuickBar:
+        widget = m_quickBar;
+        checks = {m_a.QuickBar1, m_a.QuickConnect_Button};
+        break;
+    case Setting::LogWindow:
+        widget = m_logView;
+        checks = {m_a.LogWindow1};
+        break;
+    case Setting::QueueWindow:
+        widget = m_queuePages;
+        checks = {m_a.QueueWindow1};
+        break;
+    case Setting::LocalTab:
+        widget = m_threadPanel;
+        checks = {m_a.LocalTab1};
+        break;
+    default:
+        return;
+    }
+    widget->setVisible(show);
+    for (QAction* a : checks)
+        a->setChecked(show);
+    m_settingsSource.setFlag(s, show);
 }
 
-void TMainform::toggleQuickBar() {
-    const bool show = !Quickpanel->isVisibleTo(this);
-    Quickpanel->setVisible(show);
-    QuickBar1->setChecked(show);
-    QuickConnect_Button->setChecked(show);
-}
-
-void TMainform::toggleLogWindow() {
-    const bool show = !log_panel->isVisibleTo(this);
-    log_panel->setVisible(show);
-    LogWindow1->setChecked(show);
-}
-
-void TMainform::toggleQueueWindow() {
-    const bool show = !Panel1->isVisibleTo(this);
-    Panel1->setVisible(show);
-    QueueWindow1->setChecked(show);
-}
-
-void TMainform::toggleLocalTab() {
-    const bool show = !thread_panel->isVisibleTo(this);
-    thread_panel->setVisible(show);
-    LocalTab1->setChecked(show);
+void TMainform::toggleViewOf(Setting s) {
+    setViewShown(s, !viewFlag(s));
 }
 
 void TMainform::settingsButtonClick() {
-    auto showToolbar = [this] {
-        Main_Toolbar->setVisible(true);
-        Toolbar1->setChecked(true);
-    };
-    showToolbar();
+    setViewShown(Setting::ToolBar, true);
     if (m_settings) m_settings->exec();
-    showToolbar();
+    setViewShown(Setting::ToolBar, true);
 }
 
 bool TMainform::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == remoteListView->viewport() && event->type() == QEvent::MouseButtonPress) {
-        // After the press has changed the selection.
-        QMetaObject::invokeMethod(this, &TMainform::remoteListViewMouseDown, Qt::QueuedConnection);
-    }
-    if (watched == Panel4 && event->type() == QEvent::Resize && log_panel->isVisibleTo(this)) {
-        const int height = Panel4->height();
-        log_splitter->setSizes({height - height / 5, height / 5});
+    if (watched == m_rightSide && event->type() == QEvent::Resize && m_logView->isVisibleTo(this)) {
+        const int height = m_rightSide->height();
+        m_logSplitter->setSizes({height - height / 5, height / 5});
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainform::routeToFocusedPane(void (PaneCommands::*command)()) {
-    if (localListView->hasFocus()) {
+    if (m_localPane->listHasFocus()) {
         if (m_localCommands) (m_localCommands->*command)();
-    } else if (remoteListView->hasFocus()) {
+    } else if (m_remotePane->listHasFocus()) {
         if (m_remoteCommands) (m_remoteCommands->*command)();
     }
 }
 
-// ---------------------------------------------------------------------------------
-// Log
-
 int TMainform::logColour(int kind) const {
     static const Setting settings[] = {Setting::ErrorMsgColor, Setting::InfoMsgColor,
                                        Setting::FtpCommandColor, Setting::FtpResponseColor};
-    const Setting s = settings[kind];
-    if (m_settings) return m_settings->colourControl(s)->value();
-    return SettingsRecord().integer(s);
-}
-
-void TMainform::appendToLogView(const SessionLog::Line& line) {
-    QTextCursor cursor(ftplog->document());
-    cursor.movePosition(QTextCursor::End);
-    if (!ftplog->document()->isEmpty()) cursor.insertBlock();
-    QTextCharFormat format;
-    format.setForeground(ColourFromWin(line.colour));
-    cursor.insertText(line.text, format);
-    // The newest line stays in view.
-    ftplog->verticalScrollBar()->setValue(ftplog->verticalScrollBar()->maximum());
-}
-
-void TMainform::showSiteTree() {
-    site_manager->clear();
-    std::function<void(QTreeWidgetItem*, const SiteEntry&)> add = [&](QTreeWidgetItem* parent,
-                                                                      const SiteEntry& e) {
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(site_manager);
-        item->setText(0, e.label);
-        for (int c = 0; c < e.columns.size(); ++c)
-            item->setText(c + 1, c == ColPassword ? QStringLiteral("****") : e.columns[c]);
-        for (const auto& child : e.children)
-            add(item, *child);
-    };
-    for (const auto& e : m_sites->topLevel())
-        add(nullptr, *e);
-    site_manager->expandAll();
+    return m_settingsSource.integer(settings[kind]);
 }
 
 // ---------------------------------------------------------------------------------
@@ -344,63 +292,49 @@ void TMainform::showSiteTree() {
 bool TMainform::viewFlag(Setting s) const {
     switch (s) {
     case Setting::ToolBar:
-        return Toolbar1->isChecked();
+        return m_toolbar->isVisibleTo(this);
     case Setting::QuickBar:
-        return QuickBar1->isChecked();
+        return m_quickBar->isVisibleTo(this);
     case Setting::LogWindow:
-        return LogWindow1->isChecked();
+        return m_logView->isVisibleTo(this);
     case Setting::QueueWindow:
-        return QueueWindow1->isChecked();
+        return m_queuePages->isVisibleTo(this);
     case Setting::LocalTab:
-        return LocalTab1->isChecked();
+        return m_threadPanel->isVisibleTo(this);
     case Setting::QueueProcessing:
-        return m_queueProcessing;
+        return m_queuePages->processing();
     default:
         return false;
     }
 }
 
 void TMainform::toggleView(Setting s) {
-    switch (s) {
-    case Setting::ToolBar:
-        return toggleToolbar();
-    case Setting::QuickBar:
-        return toggleQuickBar();
-    case Setting::LogWindow:
-        return toggleLogWindow();
-    case Setting::QueueWindow:
-        return toggleQueueWindow();
-    case Setting::LocalTab:
-        return toggleLocalTab();
-    case Setting::QueueProcessing:
-        return Queue_ToggleProcessing->toggle();
-    default:
-        return;
-    }
+    if (s == Setting::QueueProcessing) return m_queuePages->toggleProcessing();
+    toggleViewOf(s);
 }
 
 QString TMainform::connectionType() const {
-    const QAction* checked = connectUsing->checkedAction();
+    const QAction* checked = m_a.connectUsing->checkedAction();
     return checked ? checked->text() : QStringLiteral("Direct");
 }
 
 void TMainform::selectConnectionType(const QString& type) {
-    for (QAction* a : connectUsing->actions()) {
+    for (QAction* a : m_a.connectUsing->actions()) {
         if (a->text() == type && !a->isChecked()) a->trigger();
     }
 }
 
 int TMainform::threads() const {
-    return threads_updown->value();
+    return m_threadPage->threads();
 }
 void TMainform::setThreads(int n) {
-    threads_updown->setValue(n);
+    m_threadPage->setThreads(n);
 }
 int TMainform::attempts() const {
-    return attempts_no->value();
+    return m_threadPage->attempts();
 }
 void TMainform::setAttempts(int n) {
-    attempts_no->setValue(n);
+    m_threadPage->setAttempts(n);
 }
 
 int TMainform::backgroundColour(Setting s) const {
@@ -419,28 +353,22 @@ int TMainform::backgroundColour(Setting s) const {
 }
 
 void TMainform::setBackgroundColour(Setting s, int colour) {
-    auto paint = [colour](QWidget* w) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, ColourFromWin(colour));
-        w->setPalette(p);
-    };
     switch (s) {
     case Setting::QueueColor:
         m_queueColour = colour;
-        paint(queue);
+        m_queuePages->setQueueBackground(colour);
         break;
     case Setting::FtpLogColor:
         m_ftpLogColour = colour;
-        paint(ftplog);
+        m_logView->setLogBackground(colour);
         break;
     case Setting::LocalListColor:
         m_localListColour = colour;
-        paint(localListView);
-        paint(localadd);
+        m_localPane->setListBackground(colour);
         break;
     case Setting::RemoteListColor:
         m_remoteListColour = colour;
-        paint(remoteadd);
+        m_remotePane->setListBackground(colour);
         break;
     default:
         break;
@@ -448,6 +376,31 @@ void TMainform::setBackgroundColour(Setting s, int colour) {
 }
 
 void TMainform::keepAliveChanged(bool on) {
-    NOOPCommand1->setChecked(on);
-    if (onKeepAliveChanged) onKeepAliveChanged(on);
+    m_a.NOOPCommand1->setChecked(on);
+    m_settingsSource.setFlag(Setting::NOOP, on);
+}
+
+// ---------------------------------------------------------------------------------
+// The session's commands
+
+void TMainform::SetSessionControls(bool connected) {
+    m_a.Abort_Button->setEnabled(connected);
+    m_a.Disconnect1->setEnabled(connected);
+    if (connected) {
+        m_a.Reconnect_Button->setEnabled(true);
+        m_a.Reconnect1->setEnabled(true);
+    } else {
+        m_a.Stop_Button->setEnabled(false);
+        m_a.Abort1->setEnabled(false);
+    }
+}
+
+void TMainform::SetIdleControls(bool idle) {
+    m_a.Stop_Button->setEnabled(!idle);
+    m_a.Abort1->setEnabled(!idle);
+    m_a.EnterCommand1->setEnabled(idle);
+    if (!idle) {
+        for (QAction* a : {m_a.Upload_Button, m_a.UploadAsZip_Button, m_a.Download_Button})
+            a->setEnabled(false);
+    }
 }

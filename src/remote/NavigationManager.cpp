@@ -1,17 +1,21 @@
 #include "NavigationManager.h"
 
-#include "SessionKinds.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-Navigation_Manager::Navigation_Manager(RemotePane& pane, QObject* parent)
-    : QObject(parent), m_pane(pane) {
+Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& controls, SessionLog& log,
+                                       const SettingsSource& settings, const QString& programDir,
+                                       QObject* parent)
+    : QObject(parent), m_pane(pane), m_controls(controls), m_log(log), m_settings(settings),
+      m_programDir(programDir) {
     m_keepAlive.setInterval(kKeepAliveMs);
     connect(&m_keepAlive, &QTimer::timeout, this, &Navigation_Manager::KeepAliveTick);
+    connect(&settings, &SettingsSource::changed, this, [this](Setting s) {
+        if (s == Setting::NOOP) SetKeepAlive(m_settings.flag(Setting::NOOP));
+    });
     BindRequestDone();
-    m_client.OnDisplay = [this](TCustomFtpCli*, QString& msg) { m_pane.TraceLine(msg); };
+    m_client.OnDisplay = [this](TCustomFtpCli*, QString& msg) { m_log.traceLine(msg); };
     m_client.OnSessionClosed = [this](TCustomFtpCli*, uint16_t) { SessionClosed(); };
     m_client.OnSessionConnected = [this](TCustomFtpCli*, uint16_t) { SessionConnected(); };
     m_client.OnStateChange = [this](TCustomFtpCli*) { StateChanged(); };
@@ -43,9 +47,9 @@ void Navigation_Manager::OpenSession(const QString& host, const QString& user,
         m_client.Abort();
     }
     m_pane.ClearAddressBox();
-    m_pane.AppendLog(QString(54, u'*'), kLogInformation);
-    m_pane.AppendLog(QStringLiteral("Connecting to ") + host + QStringLiteral("....."),
-                     kLogInformation);
+    m_log.appendLine(QString(54, u'*'), SessionLog::Information);
+    m_log.appendLine(QStringLiteral("Connecting to ") + host + QStringLiteral("....."),
+                     SessionLog::Information);
     if (m_client.Connected()) m_client.Abort();
     ApplyAndOpen(host, user, password, port, remoteDirectory, localDirectory, siteIndex);
 }
@@ -61,9 +65,9 @@ void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
                                       const QString& password, const QString& port,
                                       const QString& remoteDirectory, const QString& localDirectory,
                                       int siteIndex) {
-    const QString type = m_pane.ConnectionTypeText();
-    const SettingsRecord settings = m_pane.CurrentSettings();
-    if (!localDirectory.isEmpty()) m_pane.OpenLocalFolder(localDirectory);
+    const QString type = m_settings.text(Setting::ConnectionType);
+    const SettingsRecord& settings = m_settings.record();
+    m_localDirectory = localDirectory;
     BindRequestDone();
     m_client.SetHostName(host);
     m_client.SetUserName(user);
@@ -103,15 +107,15 @@ void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
     try {
         m_client.OpenAsync();
     } catch (const FtpException& e) {
-        m_pane.AppendLog(e.message(), kLogError);
+        m_log.appendLine(e.message(), SessionLog::Error);
     }
 }
 
 void Navigation_Manager::Reconnect() {
     // After a proxy connection the client holds the proxy's address and user@host:
     // reconnect with what the user gave, so the same server is reached again.
-    const bool proxy =
-        m_pane.ConnectionTypeText() == QLatin1String("Proxy") && !m_givenHost.isEmpty();
+    const bool proxy = m_settings.text(Setting::ConnectionType) == QLatin1String("Proxy") &&
+                       !m_givenHost.isEmpty();
     OpenSession(proxy ? m_givenHost : m_client.HostName(),
                 proxy ? m_givenUser : m_client.UserName(), m_client.PassWord(),
                 proxy ? m_givenPort : m_client.Port(), m_client.HostDirName(), QString(),
@@ -152,7 +156,7 @@ void Navigation_Manager::Retry() {
     try {
         m_client.OpenAsync();
     } catch (const FtpException& e) {
-        m_pane.AppendLog(e.message(), kLogError);
+        m_log.appendLine(e.message(), SessionLog::Error);
     }
 }
 
@@ -209,7 +213,7 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                 break;
             }
         } catch (const FtpException& e) {
-            m_pane.AppendLog(e.message(), kLogError);
+            m_log.appendLine(e.message(), SessionLog::Error);
         }
     }
     const bool connected = m_client.Connected();
@@ -219,25 +223,27 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
 }
 
 void Navigation_Manager::SessionConnected() {
-    m_pane.SetSessionControls(true);
-    SetKeepAlive(m_pane.KeepAliveChecked());
+    m_controls.SetSessionControls(true);
+    SetKeepAlive(m_settings.flag(Setting::NOOP));
 }
 
 void Navigation_Manager::SessionClosed() {
-    m_pane.SetSessionControls(false);
-    m_pane.AppendLog(QStringLiteral("Session Closed"), kLogError);
+    m_controls.SetSessionControls(false);
+    m_log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
     m_pane.ClearAddressBox();
     m_keepAlive.stop();
 }
 
 void Navigation_Manager::StateChanged() {
     if (!m_client.Connected()) return;
-    m_pane.SetIdleControls(m_client.State() == ftpReady);
+    const bool idle = m_client.State() == ftpReady;
+    m_pane.SetIdle(idle);
+    m_controls.SetIdleControls(idle);
 }
 
 void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFetch) {
     const QString cacheFile =
-        RemoteListing::CacheFile(m_pane.ProgramDir(), m_client.HostName(), directory);
+        RemoteListing::cacheFile(m_programDir, m_client.HostName(), directory);
     BindRequestDone();
     if (forceFetch || !QFileInfo::exists(cacheFile)) {
         m_client.SetHostDirName(directory);
@@ -247,14 +253,15 @@ void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFet
         if (ConnectedAndReady()) m_client.CwdAsync();
         return;
     }
-    m_pane.AppendLog(QStringLiteral("Using Cached Listing for ") + directory, kLogInformation);
+    m_log.appendLine(QStringLiteral("Using Cached Listing for ") + directory,
+                     SessionLog::Information);
     ReadListingFile(cacheFile, m_columns);
     ShowListing(directory);
 }
 
 void Navigation_Manager::FetchListing() {
     const QString file =
-        RemoteListing::CacheFile(m_pane.ProgramDir(), m_client.HostName(), m_client.HostDirName());
+        RemoteListing::cacheFile(m_programDir, m_client.HostName(), m_client.HostDirName());
     QDir().mkpath(QFileInfo(file).path());
     m_client.SetLocalFileName(file);
     m_client.DirAsync();
@@ -269,11 +276,11 @@ void Navigation_Manager::ListingDone() {
 void Navigation_Manager::ShowListing(const QString& directory) {
     m_pane.SetAddressText(directory);
     m_displayedDirectory = directory;
-    m_pane.ShowRows(RemoteListing::Rows(m_columns));
+    m_pane.ShowRows(RemoteListing::rows(m_columns));
 }
 
 void Navigation_Manager::OneLevelUp() {
-    const QString parent = RemoteListing::Parent(m_displayedDirectory);
+    const QString parent = RemoteListing::parent(m_displayedDirectory);
     m_pane.SetAddressText(parent);
     ChangeDirectory(parent, false);
     ChangeDirectory(m_displayedDirectory, true);
@@ -281,7 +288,7 @@ void Navigation_Manager::OneLevelUp() {
 
 bool Navigation_Manager::OpenRow(const RemoteRow& row) {
     if (row.type != RemoteListing::kFolderType) return false;
-    ChangeDirectory(RemoteListing::Join(m_displayedDirectory, row.name), false);
+    ChangeDirectory(RemoteListing::join(m_displayedDirectory, row.name), false);
     ChangeDirectory(m_displayedDirectory, true);
     return true;
 }

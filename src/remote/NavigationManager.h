@@ -7,6 +7,8 @@
 #include "Ftpcli.h"
 #include "Listing.h"
 #include "RemotePane.h"
+#include "SessionLog.h"
+#include "SettingsSource.h"
 
 #include <QObject>
 #include <QTimer>
@@ -16,7 +18,11 @@ class Navigation_Manager : public QObject {
 public:
     static constexpr int kKeepAliveMs = 30000;
 
-    explicit Navigation_Manager(RemotePane& pane, QObject* parent = nullptr);
+    // The listing cache lives under programDir; the connection type, its servers and the
+    // keep-alive flag are read from settings when they are needed.
+    Navigation_Manager(RemotePane& pane, SessionControls& controls, SessionLog& log,
+                       const SettingsSource& settings, const QString& programDir,
+                       QObject* parent = nullptr);
 
     void OpenSession(const QString& host, const QString& user, const QString& password,
                      const QString& port, const QString& remoteDirectory,
@@ -46,6 +52,8 @@ public:
     QString DisplayedDirectory() const { return m_displayedDirectory; }
     bool IsConnected() const { return m_client.Connected(); }
     int SiteIndex() const { return m_siteIndex; }
+    // The local folder of the site the session was opened for ("" for quick connect).
+    QString LocalDirectory() const { return m_localDirectory; }
     const ListingColumns& Columns() const { return m_columns; }
     QTimer& KeepAliveTimer() { return m_keepAlive; }
 
@@ -66,11 +74,16 @@ private:
     void BindRequestDone();
 
     RemotePane& m_pane;
+    SessionControls& m_controls;
+    SessionLog& m_log;
+    const SettingsSource& m_settings;
+    QString m_programDir;
     TFtpClient m_client;
     QTimer m_keepAlive;
     ListingColumns m_columns;
     QString m_displayedDirectory;
     int m_siteIndex = -1;
+    QString m_localDirectory;
     // What the user gave for a connection through an FTP proxy, so that Reconnect
     // reaches the same server with the same user name.
     QString m_givenHost, m_givenUser, m_givenPort;

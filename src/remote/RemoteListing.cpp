@@ -5,7 +5,7 @@
 
 namespace RemoteListing {
 
-QString CacheFile(const QString& programDir, const QString& host, const QString& directory) {
+QString cacheFile(const QString& programDir, const QString& host, const QString& directory) {
     QString mangled = directory.left(499);
     mangled.replace(u'/', u'_');
     // A host or path must not lead the file out of the cache folder.
@@ -18,7 +18,7 @@ QString CacheFile(const QString& programDir, const QString& host, const QString&
     return programDir + QStringLiteral("Listings/") + safeHost + u'/' + mangled;
 }
 
-QString Kilobytes(const QString& sizeText) {
+QString kilobytes(const QString& sizeText) {
     if (sizeText.isEmpty()) return {};
     bool ok = false;
     const float bytes = sizeText.trimmed().toFloat(&ok);
@@ -62,7 +62,7 @@ QString text(const std::string& s) {
 
 } // namespace
 
-QList<RemoteRow> Rows(const ListingColumns& c) {
+QList<RemoteRow> rows(const ListingColumns& c) {
     QList<RemoteRow> rows;
     rows.reserve(qsizetype(c.count()));
     QHash<QString, QString> types;
@@ -73,7 +73,7 @@ QList<RemoteRow> Rows(const ListingColumns& c) {
         row.name = name;
         const QString link = text(c.linkTargets[i]);
         row.folder = !c.types[i].empty() || (!link.isEmpty() && !linkLooksLikeFile(link));
-        if (!row.folder) row.size = Kilobytes(text(c.sizes[i]));
+        if (!row.folder) row.size = kilobytes(text(c.sizes[i]));
         row.type = typeText(name, row.folder, types);
         row.modified = text(c.dates[i]) + u' ' + text(c.times[i]);
         row.attributes = text(c.attributes[i]);
@@ -84,21 +84,21 @@ QList<RemoteRow> Rows(const ListingColumns& c) {
     return rows;
 }
 
-QString Parent(const QString& directory) {
+QString parent(const QString& directory) {
     const int slash = directory.lastIndexOf(u'/');
     if (slash < 0) return {};
     if (slash == 0) return QStringLiteral("/");
     return directory.left(slash);
 }
 
-SelectionCommands ForSelection(int selectedRows) {
+SelectionCommands forSelection(int selectedRows) {
     SelectionCommands c;
     c.single = selectedRows == 1;
     c.nonEmpty = selectedRows >= 1;
     return c;
 }
 
-QString Join(const QString& folder, const QString& name) {
+QString join(const QString& folder, const QString& name) {
     return folder == QLatin1String("/") ? folder + name : folder + u'/' + name;
 }
 

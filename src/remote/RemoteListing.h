@@ -23,15 +23,15 @@ namespace RemoteListing {
 inline const QString kFolderType = QStringLiteral("File Folder");
 
 // programDir + "Listings/" + host + "/" + the directory with every "/" replaced by "_".
-QString CacheFile(const QString& programDir, const QString& host, const QString& directory);
+QString cacheFile(const QString& programDir, const QString& host, const QString& directory);
 // "1536" gives "1.50"; "" gives ""; a text that is not a number gives "".
-QString Kilobytes(const QString& sizeText);
+QString kilobytes(const QString& sizeText);
 // One row per entry, "." and ".." left out, in listing order.
-QList<RemoteRow> Rows(const ListingColumns& columns);
+QList<RemoteRow> rows(const ListingColumns& columns);
 // The folder above: "/pub" gives "/", "/" stays "/", "a/b" gives "a".
-QString Parent(const QString& directory);
+QString parent(const QString& directory);
 // folder + name when the folder is "/", else folder + "/" + name.
-QString Join(const QString& folder, const QString& name);
+QString join(const QString& folder, const QString& name);
 
 // Which commands of the remote pane's pop-up menu a selection of n rows allows.
 struct SelectionCommands {
@@ -39,6 +39,6 @@ struct SelectionCommands {
     bool single = false;   // BookMark Current Folder, Cut, Rename: exactly one row
     bool nonEmpty = false; // CHMOD, Edit, View, Open, Download, Delete: one row or more
 };
-SelectionCommands ForSelection(int selectedRows);
+SelectionCommands forSelection(int selectedRows);
 
 } // namespace RemoteListing

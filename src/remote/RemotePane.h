@@ -1,25 +1,16 @@
-// What the browsing session asks of the main window: questions, the log, the remote
-// pane's rows and address box, and the enabling of the session's controls.
+// What the browsing session asks of the windows: a question and a message, the remote
+// pane's rows and address box (RemotePane), and the enabling of the session's commands
+// in the menus and toolbar (SessionControls).
 #pragma once
 
 #include "RemoteListing.h"
-#include "SettingsRecord.h"
 
 class RemotePane {
 public:
     virtual ~RemotePane() = default;
 
-    // "Direct", "Proxy", "Socks4", "Socks4A" or "Socks5".
-    virtual QString ConnectionTypeText() const = 0;
-    // The current settings (proxy and SOCKS values).
-    virtual SettingsRecord CurrentSettings() const = 0;
-    virtual bool KeepAliveChecked() const = 0;
-    virtual QString ProgramDir() const = 0;
-
     virtual bool AskBreakConnection() = 0;
     virtual void ShowMessage(const QString& text) = 0;
-    virtual void AppendLog(const QString& text, int kind) = 0;
-    virtual void TraceLine(const QString& display) = 0;
 
     virtual void ClearAddressBox() = 0;
     virtual void AddToAddressHistory(const QString& directory) = 0;
@@ -28,9 +19,16 @@ public:
     virtual void ClearRows() = 0;
     // The list, the address box, refresh and one level up.
     virtual void SetPaneEnabled(bool enabled) = 0;
+    // The address box, refresh and one level up: usable only while no request runs.
+    virtual void SetIdle(bool idle) = 0;
+};
+
+class SessionControls {
+public:
+    virtual ~SessionControls() = default;
+
     // Abort/Disconnect and Reconnect after the greeting; off when the session closes.
     virtual void SetSessionControls(bool connected) = 0;
     // Idle (true) or busy with a request (false), while connected.
     virtual void SetIdleControls(bool idle) = 0;
-    virtual void OpenLocalFolder(const QString& folder) = 0;
 };

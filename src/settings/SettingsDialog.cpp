@@ -52,8 +52,8 @@ void setIndex(QButtonGroup* group, int index) {
 
 } // namespace
 
-TGlobalSettings::TGlobalSettings(SettingsHost& host, QWidget* parent)
-    : QDialog(parent), m_host(host) {
+TGlobalSettings::TGlobalSettings(SettingsHost& host, SettingsSource& source, QWidget* parent)
+    : QDialog(parent), m_host(host), m_source(source) {
     setObjectName(QStringLiteral("GlobalSettings"));
     setWindowTitle(QStringLiteral("Set Settings"));
     build();
@@ -384,10 +384,13 @@ void TGlobalSettings::Load() {
     SettingsRecord record = Collect();
     m_problems = m_store.load(record);
     apply(record);
+    m_source.setRecord(Collect());
 }
 
 bool TGlobalSettings::Save() {
-    return m_store.save(Collect());
+    const SettingsRecord record = Collect();
+    m_source.setRecord(record);
+    return m_store.save(record);
 }
 
 int TGlobalSettings::exec() {

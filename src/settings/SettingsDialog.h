@@ -1,9 +1,11 @@
 // The settings dialog "Set Settings": four pages of controls that, together with the
-// main window's menu checks, hold the settings record. Load runs when the dialog is
-// created and every time it is shown; Save on OK and at every shut-down.
+// main window's menu checks, edit the settings record. Load runs when the dialog is
+// created and every time it is shown; Save on OK and at every shut-down. Both hand the
+// record to the program's settings source, which the managers read.
 #pragma once
 
 #include "SettingsHost.h"
+#include "SettingsSource.h"
 #include "SettingsStore.h"
 
 #include <QDialog>
@@ -19,7 +21,7 @@ class QTabWidget;
 class TGlobalSettings : public QDialog {
     Q_OBJECT
 public:
-    TGlobalSettings(SettingsHost& host, QWidget* parent = nullptr);
+    TGlobalSettings(SettingsHost& host, SettingsSource& source, QWidget* parent = nullptr);
 
     void Load();
     bool Save();
@@ -46,6 +48,7 @@ private:
     QWidget* appearancePage();
 
     SettingsHost& m_host;
+    SettingsSource& m_source;
     SettingsStore m_store;
     QStringList m_problems;
 

@@ -1,10 +1,12 @@
 #include "AppPaths.h"
 #include "ColourButton.h"
 #include "Main.h"
+#include "QuickConnectBar.h"
 #include "Scratch.h"
 #include "SettingsDialog.h"
 #include "StoredDefaults.h"
 #include "TestLoop.h"
+#include "WindowControls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,34 +75,41 @@ TEST_F(MainWindowTest, FirstStartCreatesTheSiteFileAndAnEmptyListingCache) {
     EXPECT_EQ(QFileInfo(dataDir() + SiteTree::kFileName).size(), 157);
     EXPECT_TRUE(QFileInfo(dataDir() + QStringLiteral("Listings")).isDir());
     EXPECT_TRUE(QDir(dataDir() + QStringLiteral("Listings")).isEmpty());
-    ASSERT_EQ(w->site_manager->topLevelItemCount(), 1);
-    EXPECT_EQ(w->site_manager->topLevelItem(0)->text(0), QStringLiteral("FTP Sites"));
+    ASSERT_EQ(control<QTreeWidget>(w.get(), "site_manager")->topLevelItemCount(), 1);
+    EXPECT_EQ(control<QTreeWidget>(w.get(), "site_manager")->topLevelItem(0)->text(0),
+              QStringLiteral("FTP Sites"));
 
     // Enabled at start: Settings, Quick Connect and New Site only.
-    for (QAction* a : w->Main_Toolbar->actions()) {
+    for (QAction* a : control<QToolBar>(w.get(), "Main_Toolbar")->actions()) {
         if (a->isSeparator()) continue;
-        const bool expected =
-            a == w->Settings_Button || a == w->QuickConnect_Button || a == w->NewSite_Button;
+        const bool expected = a == control<QAction>(w.get(), "Settings_Button") ||
+                              a == control<QAction>(w.get(), "QuickConnect_Button") ||
+                              a == control<QAction>(w.get(), "NewSite_Button");
         EXPECT_EQ(a->isEnabled(), expected) << a->objectName().toStdString();
     }
-    const QList<QWidget*> remoteControls = {w->remoteadd, w->refresh_remote, w->remote_up,
-                                            w->remoteListView};
+    const QList<QWidget*> remoteControls = {control<QComboBox>(w.get(), "remoteadd"),
+                                            control<QToolButton>(w.get(), "refresh_remote"),
+                                            control<QToolButton>(w.get(), "remote_up"),
+                                            control<QTreeWidget>(w.get(), "remoteListView")};
     for (QWidget* remote : remoteControls) {
         EXPECT_FALSE(remote->isEnabled()) << remote->objectName().toStdString();
     }
-    for (QAction* a : {w->Paste1, w->Reconnect1, w->Disconnect1, w->Abort1, w->EnterCommand1}) {
+    for (QAction* a :
+         {control<QAction>(w.get(), "Paste1"), control<QAction>(w.get(), "Reconnect1"),
+          control<QAction>(w.get(), "Disconnect1"), control<QAction>(w.get(), "Abort1"),
+          control<QAction>(w.get(), "EnterCommand1")}) {
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     }
-    EXPECT_FALSE(w->NewFolder_Button->isVisible());
-    EXPECT_FALSE(w->Quickpanel->isVisibleTo(w.get()));
-    EXPECT_EQ(w->QuickUser->text(), QStringLiteral("anonymous"));
-    EXPECT_EQ(w->Quickpass->text(), QStringLiteral("demo@"));
-    EXPECT_EQ(w->Quickpass->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(w->quickport->text(), QStringLiteral("21"));
-    EXPECT_EQ(w->threads_updown->value(), 3);
-    EXPECT_EQ(w->attempts_no->value(), 3);
-    EXPECT_TRUE(w->Direct1->isChecked());
-    EXPECT_TRUE(w->NOOPCommand1->isChecked());
+    EXPECT_FALSE(control<QAction>(w.get(), "NewFolder_Button")->isVisible());
+    EXPECT_FALSE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    EXPECT_EQ(control<QLineEdit>(w.get(), "QuickUser")->text(), QStringLiteral("anonymous"));
+    EXPECT_EQ(control<QLineEdit>(w.get(), "Quickpass")->text(), QStringLiteral("demo@"));
+    EXPECT_EQ(control<QLineEdit>(w.get(), "Quickpass")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(control<QLineEdit>(w.get(), "quickport")->text(), QStringLiteral("21"));
+    EXPECT_EQ(control<QSpinBox>(w.get(), "threads")->value(), 3);
+    EXPECT_EQ(control<QSpinBox>(w.get(), "attempts_no")->value(), 3);
+    EXPECT_TRUE(control<QAction>(w.get(), "Direct1")->isChecked());
+    EXPECT_TRUE(control<QAction>(w.get(), "NOOPCommand1")->isChecked());
 }
 
 TEST_F(MainWindowTest, ExitSavesEveryValueWithItsDefaultAndTheQueues) {
@@ -122,27 +131,27 @@ TEST_F(MainWindowTest, ExitSavesEveryValueWithItsDefaultAndTheQueues) {
 TEST_F(MainWindowTest, ChangedSettingsSurviveARestart) {
     {
         auto w = start();
-        w->threads_updown->setValue(7);
-        w->Socks51->trigger();
-        w->log_close->click();
-        EXPECT_FALSE(w->log_panel->isVisibleTo(w.get()));
-        EXPECT_FALSE(w->LogWindow1->isChecked());
+        control<QSpinBox>(w.get(), "threads")->setValue(7);
+        control<QAction>(w.get(), "Socks51")->trigger();
+        control<QToolButton>(w.get(), "log_close")->click();
+        EXPECT_FALSE(control<QWidget>(w.get(), "log_panel")->isVisibleTo(w.get()));
+        EXPECT_FALSE(control<QAction>(w.get(), "LogWindow1")->isChecked());
         w->ExitApplication();
     }
     EXPECT_EQ(stored().value(QStringLiteral("Settings/LogWindow")).toString(), QStringLiteral("0"));
     EXPECT_EQ(stored().value(QStringLiteral("Settings/ConnectionType")).toString(),
               QStringLiteral("Socks5"));
     auto w = start();
-    EXPECT_EQ(w->threads_updown->value(), 7);
-    EXPECT_TRUE(w->Socks51->isChecked());
-    EXPECT_FALSE(w->log_panel->isVisibleTo(w.get()));
-    EXPECT_FALSE(w->LogWindow1->isChecked());
+    EXPECT_EQ(control<QSpinBox>(w.get(), "threads")->value(), 7);
+    EXPECT_TRUE(control<QAction>(w.get(), "Socks51")->isChecked());
+    EXPECT_FALSE(control<QWidget>(w.get(), "log_panel")->isVisibleTo(w.get()));
+    EXPECT_FALSE(control<QAction>(w.get(), "LogWindow1")->isChecked());
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowSavesAndKeepsRunningBehindTheTray) {
     auto w = start();
     w->SetTrayAvailable(true);
-    w->threads_updown->setValue(9);
+    control<QSpinBox>(w.get(), "threads")->setValue(9);
     w->close();
     spinFor(20);
     EXPECT_FALSE(w->isVisible());
@@ -150,9 +159,9 @@ TEST_F(MainWindowTest, ClosingTheWindowSavesAndKeepsRunningBehindTheTray) {
     EXPECT_EQ(stored().value(QStringLiteral("Settings/ThreadsAllowed")).toString(),
               QStringLiteral("9"));
     EXPECT_TRUE(QFileInfo::exists(dataDir() + AppPaths::kWorkingQueueFile));
-    w->trayOpen->trigger();
+    control<QAction>(w.get(), "trayOpen")->trigger();
     EXPECT_TRUE(w->isVisible());
-    w->trayExit->trigger();
+    control<QAction>(w.get(), "trayExit")->trigger();
     EXPECT_EQ(quits, 1);
 
     // No notification area: closing ends the program instead of hiding it for good.
@@ -197,20 +206,22 @@ TEST_F(MainWindowTest, LogColoursAndThePasswordMask) {
     ASSERT_EQ(log.lines().size(), 5);
     EXPECT_EQ(log.lines()[0].text, QStringLiteral("> PASS *******"));
     EXPECT_EQ(log.lines()[1].text, QStringLiteral("> PASS *******"));
-    EXPECT_FALSE(w->ftplog->toPlainText().contains(QStringLiteral("ecret")));
+    EXPECT_FALSE(
+        control<QTextEdit>(w.get(), "ftplog")->toPlainText().contains(QStringLiteral("ecret")));
     EXPECT_EQ(log.lines()[0].colour, 16711680);
     EXPECT_EQ(log.lines()[2].colour, 32768);
     EXPECT_EQ(log.lines()[3].colour, 16711680); // both marks: a command
     EXPECT_EQ(log.lines()[4].colour, 255);
-    EXPECT_EQ(colourOfLine(w->ftplog, 4), QColor(255, 0, 0));
+    EXPECT_EQ(colourOfLine(control<QTextEdit>(w.get(), "ftplog"), 4), QColor(255, 0, 0));
 
-    // A new error colour colours only the lines that follow.
-    w->Settings()->colourControl(Setting::ErrorMsgColor)->setValue(0x00ff00);
+    // A new error colour, once confirmed with OK, colours only the lines that follow.
+    settingsDialog(w.get())->colourControl(Setting::ErrorMsgColor)->setValue(0x00ff00);
+    control<QPushButton>(settingsDialog(w.get()), "setOK")->click();
     log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
     EXPECT_EQ(log.lines()[4].colour, 255);
     EXPECT_EQ(log.lines()[5].colour, 0x00ff00);
-    EXPECT_EQ(colourOfLine(w->ftplog, 4), QColor(255, 0, 0));
-    EXPECT_EQ(colourOfLine(w->ftplog, 5), QColor(0, 255, 0));
+    EXPECT_EQ(colourOfLine(control<QTextEdit>(w.get(), "ftplog"), 4), QColor(255, 0, 0));
+    EXPECT_EQ(colourOfLine(control<QTextEdit>(w.get(), "ftplog"), 5), QColor(0, 255, 0));
     // Any other kind keeps the colour the line before left.
     log.appendLine(QStringLiteral("plain"), 9);
     EXPECT_EQ(log.lines()[6].colour, 0x00ff00);
@@ -223,7 +234,7 @@ TEST_F(MainWindowTest, LogColoursAndThePasswordMask) {
         saved.readAll().startsWith("> PASS *******\r\n> PASS *******\r\n< 230 Logged in\r\n"));
 
     log.clear();
-    EXPECT_TRUE(w->ftplog->toPlainText().isEmpty());
+    EXPECT_TRUE(control<QTextEdit>(w.get(), "ftplog")->toPlainText().isEmpty());
     ASSERT_TRUE(log.save(path));
     EXPECT_EQ(QFileInfo(path).size(), 0);
 }
@@ -242,63 +253,69 @@ TEST_F(MainWindowTest, CommandsGoToTheFocusedPaneOnly) {
     w->SetLocalCommands(&local);
     w->SetRemoteCommands(&remote);
     QApplication::setActiveWindow(w.get());
-    w->remoteListView->setEnabled(true);
+    control<QTreeWidget>(w.get(), "remoteListView")->setEnabled(true);
 
-    w->Quickhost->setFocus(); // neither list
+    control<QLineEdit>(w.get(), "Quickhost")->setFocus(); // neither list
     spinFor(10);
-    for (QAction* a : {w->Cut1, w->Cut_Button, w->Delete_Button, w->Rename_Button, w->View_Button,
-                       w->Open_Button, w->Paste1}) {
+    for (QAction* a :
+         {control<QAction>(w.get(), "Cut1"), control<QAction>(w.get(), "Cut_Button"),
+          control<QAction>(w.get(), "Delete_Button"), control<QAction>(w.get(), "Rename_Button"),
+          control<QAction>(w.get(), "View_Button"), control<QAction>(w.get(), "Open_Button"),
+          control<QAction>(w.get(), "Paste1")}) {
         a->setEnabled(true);
         a->trigger();
     }
     EXPECT_TRUE(local.calls.isEmpty());
     EXPECT_TRUE(remote.calls.isEmpty());
 
-    w->localListView->setFocus();
+    control<QTreeWidget>(w.get(), "localListView")->setFocus();
     spinFor(10);
-    ASSERT_TRUE(w->localListView->hasFocus());
-    w->Cut1->trigger();
-    w->Copy_Button->setEnabled(true);
-    w->Copy_Button->trigger();
+    ASSERT_TRUE(control<QTreeWidget>(w.get(), "localListView")->hasFocus());
+    control<QAction>(w.get(), "Cut1")->trigger();
+    control<QAction>(w.get(), "Copy_Button")->setEnabled(true);
+    control<QAction>(w.get(), "Copy_Button")->trigger();
     EXPECT_EQ(local.calls, (QStringList{"cut", "copy"}));
 
-    w->remoteListView->setFocus();
+    control<QTreeWidget>(w.get(), "remoteListView")->setFocus();
     spinFor(10);
-    w->Delete_Button->trigger();
-    w->Copy_Button->trigger(); // copy is for the local pane only
+    control<QAction>(w.get(), "Delete_Button")->trigger();
+    control<QAction>(w.get(), "Copy_Button")->trigger(); // copy is for the local pane only
     EXPECT_EQ(remote.calls, QStringList{"delete"});
 }
 
 TEST_F(MainWindowTest, ViewTogglesAndTheSettingsButton) {
     auto w = start();
-    w->QuickBar1->trigger();
-    EXPECT_TRUE(w->Quickpanel->isVisibleTo(w.get()));
-    EXPECT_TRUE(w->QuickConnect_Button->isChecked());
-    w->QuickConnect_Button->trigger();
-    EXPECT_FALSE(w->Quickpanel->isVisibleTo(w.get()));
-    EXPECT_FALSE(w->QuickBar1->isChecked());
+    control<QAction>(w.get(), "QuickBar1")->trigger();
+    EXPECT_TRUE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    EXPECT_TRUE(control<QAction>(w.get(), "QuickConnect_Button")->isChecked());
+    control<QAction>(w.get(), "QuickConnect_Button")->trigger();
+    EXPECT_FALSE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    EXPECT_FALSE(control<QAction>(w.get(), "QuickBar1")->isChecked());
 
-    w->Toolbar1->trigger();
-    EXPECT_FALSE(w->Main_Toolbar->isVisibleTo(w.get()));
-    EXPECT_FALSE(w->Toolbar1->isChecked());
-    QTimer::singleShot(100, w.get(), [&] { w->Settings()->reject(); });
-    w->Settings_Button->trigger();
-    EXPECT_TRUE(w->Main_Toolbar->isVisibleTo(w.get()));
-    EXPECT_TRUE(w->Toolbar1->isChecked());
+    control<QAction>(w.get(), "Toolbar1")->trigger();
+    EXPECT_FALSE(control<QToolBar>(w.get(), "Main_Toolbar")->isVisibleTo(w.get()));
+    EXPECT_FALSE(control<QAction>(w.get(), "Toolbar1")->isChecked());
+    QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
+    control<QAction>(w.get(), "Settings_Button")->trigger();
+    EXPECT_TRUE(control<QToolBar>(w.get(), "Main_Toolbar")->isVisibleTo(w.get()));
+    EXPECT_TRUE(control<QAction>(w.get(), "Toolbar1")->isChecked());
 
-    w->QueueWindow1->trigger();
-    EXPECT_FALSE(w->Panel1->isVisibleTo(w.get()));
-    w->SpeedButton1->click(); // already hidden: stays hidden
-    EXPECT_FALSE(w->QueueWindow1->isChecked());
-    w->LocalTab1->trigger();
-    EXPECT_FALSE(w->thread_panel->isVisibleTo(w.get()));
+    control<QAction>(w.get(), "QueueWindow1")->trigger();
+    EXPECT_FALSE(control<QWidget>(w.get(), "Panel1")->isVisibleTo(w.get()));
+    control<QToolButton>(w.get(), "SpeedButton1")->click(); // already hidden: stays hidden
+    EXPECT_FALSE(control<QAction>(w.get(), "QueueWindow1")->isChecked());
+    control<QAction>(w.get(), "LocalTab1")->trigger();
+    EXPECT_FALSE(control<QWidget>(w.get(), "thread_panel")->isVisibleTo(w.get()));
 }
 
 TEST_F(MainWindowTest, EnterInAQuickConnectFieldConnects) {
     auto w = start();
     int connects = 0;
-    w->onQuickConnect = [&] { ++connects; };
-    for (QLineEdit* field : {w->Quickhost, w->QuickUser, w->Quickpass, w->quickport}) {
+    QObject::connect(control<QuickConnectBar>(w.get(), "Quickpanel"),
+                     &QuickConnectBar::connectRequested, [&] { ++connects; });
+    for (QLineEdit* field :
+         {control<QLineEdit>(w.get(), "Quickhost"), control<QLineEdit>(w.get(), "QuickUser"),
+          control<QLineEdit>(w.get(), "Quickpass"), control<QLineEdit>(w.get(), "quickport")}) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(field, &press);
     }
@@ -307,45 +324,44 @@ TEST_F(MainWindowTest, EnterInAQuickConnectFieldConnects) {
 
 TEST_F(MainWindowTest, KeepAliveBoxAndMenuFollowEachOther) {
     auto w = start();
-    bool keepAlive = true;
-    w->onKeepAliveChanged = [&](bool on) { keepAlive = on; };
-    w->NOOPCommand1->trigger();
-    EXPECT_FALSE(w->NOOPCommand1->isChecked());
-    EXPECT_FALSE(w->Settings()->keepAlive()->isChecked());
-    EXPECT_FALSE(keepAlive);
-    w->Settings()->keepAlive()->click();
-    EXPECT_TRUE(w->NOOPCommand1->isChecked());
-    EXPECT_TRUE(keepAlive);
+    // The program's settings, which the session reads, follow both.
+    control<QAction>(w.get(), "NOOPCommand1")->trigger();
+    EXPECT_FALSE(control<QAction>(w.get(), "NOOPCommand1")->isChecked());
+    EXPECT_FALSE(settingsDialog(w.get())->keepAlive()->isChecked());
+    EXPECT_FALSE(w->Settings().flag(Setting::NOOP));
+    settingsDialog(w.get())->keepAlive()->click();
+    EXPECT_TRUE(control<QAction>(w.get(), "NOOPCommand1")->isChecked());
+    EXPECT_TRUE(w->Settings().flag(Setting::NOOP));
 }
 
 TEST_F(MainWindowTest, TheLogTakesAFifthOfTheRightSide) {
     auto w = start();
     w->resize(1280, 800);
     spinFor(50);
-    const QList<int> sizes = w->log_splitter->sizes();
+    const QList<int> sizes = control<QSplitter>(w.get(), "log_splitter")->sizes();
     ASSERT_EQ(sizes.size(), 2);
-    const int total = w->Panel4->height();
+    const int total = control<QWidget>(w.get(), "Panel4")->height();
     EXPECT_NEAR(sizes[1], total / 5, 12) << sizes[0] << " " << sizes[1];
 }
 
 TEST_F(MainWindowTest, ShowingTheSettingsDialogRestoresTheStoredViews) {
     auto w = start();
     w->ExitApplication(); // stores the views as they are: all shown
-    w->Toolbar1->trigger();
-    w->LogWindow1->trigger();
-    ASSERT_FALSE(w->Main_Toolbar->isVisibleTo(w.get()));
+    control<QAction>(w.get(), "Toolbar1")->trigger();
+    control<QAction>(w.get(), "LogWindow1")->trigger();
+    ASSERT_FALSE(control<QToolBar>(w.get(), "Main_Toolbar")->isVisibleTo(w.get()));
     QTimer::singleShot(100, w.get(), [&] {
-        w->Settings()->findChild<QPushButton*>(QStringLiteral("setCancel"))->click();
+        settingsDialog(w.get())->findChild<QPushButton*>(QStringLiteral("setCancel"))->click();
     });
-    w->Settings1->trigger();
-    EXPECT_TRUE(w->Main_Toolbar->isVisibleTo(w.get()));
-    EXPECT_TRUE(w->log_panel->isVisibleTo(w.get()));
-    EXPECT_TRUE(w->LogWindow1->isChecked());
+    control<QAction>(w.get(), "Settings1")->trigger();
+    EXPECT_TRUE(control<QToolBar>(w.get(), "Main_Toolbar")->isVisibleTo(w.get()));
+    EXPECT_TRUE(control<QWidget>(w.get(), "log_panel")->isVisibleTo(w.get()));
+    EXPECT_TRUE(control<QAction>(w.get(), "LogWindow1")->isChecked());
 }
 
 TEST_F(MainWindowTest, ExtensionListEditing) {
     auto w = start();
-    TGlobalSettings* d = w->Settings();
+    TGlobalSettings* d = settingsDialog(w.get());
     auto* edit = d->findChild<QLineEdit*>(QStringLiteral("New_Extension"));
     auto* add = d->findChild<QPushButton*>(QStringLiteral("add_extension"));
     auto* remove = d->findChild<QPushButton*>(QStringLiteral("remove_extension"));

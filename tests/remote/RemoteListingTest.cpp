@@ -14,19 +14,19 @@ TEST(RemoteListing, KilobytesWithTwoDecimals) {
                                                          {"N/A", ""},
                                                          {"5368709120", "5242880.00"}};
     for (const auto& [size, kb] : cases)
-        EXPECT_EQ(RemoteListing::Kilobytes(QLatin1String(size)), QLatin1String(kb)) << size;
+        EXPECT_EQ(RemoteListing::kilobytes(QLatin1String(size)), QLatin1String(kb)) << size;
 }
 
 TEST(RemoteListing, CacheFileNames) {
     const QString dir = QStringLiteral("/data/");
-    EXPECT_EQ(RemoteListing::CacheFile(dir, QStringLiteral("h"), QStringLiteral("/")),
+    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/")),
               QStringLiteral("/data/Listings/h/_"));
-    EXPECT_EQ(RemoteListing::CacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux")),
+    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux")),
               QStringLiteral("/data/Listings/h/_pub_linux"));
-    EXPECT_EQ(RemoteListing::CacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux/")),
+    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux/")),
               QStringLiteral("/data/Listings/h/_pub_linux_"));
     // Nothing a server or a host name says may lead outside the cache folder.
-    EXPECT_EQ(RemoteListing::CacheFile(dir, QStringLiteral(".."), QStringLiteral("..")),
+    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral(".."), QStringLiteral("..")),
               QStringLiteral("/data/Listings/_/_.."));
 }
 
@@ -51,7 +51,7 @@ TEST(RemoteListing, RowsFollowTheFolderAndLinkRules) {
     add("docs", "11", "", "documents");
     add("page", "11", "", "x.shtml");
     add("up", "11", "", "../x");
-    const QList<RemoteRow> rows = RemoteListing::Rows(c);
+    const QList<RemoteRow> rows = RemoteListing::rows(c);
     ASSERT_EQ(rows.size(), 6);
     EXPECT_EQ(rows[0].name, QStringLiteral("pub"));
     EXPECT_EQ(rows[0].type, QStringLiteral("File Folder"));
@@ -67,13 +67,13 @@ TEST(RemoteListing, RowsFollowTheFolderAndLinkRules) {
 }
 
 TEST(RemoteListing, Paths) {
-    EXPECT_EQ(RemoteListing::Parent(QStringLiteral("/pub")), QStringLiteral("/"));
-    EXPECT_EQ(RemoteListing::Parent(QStringLiteral("/")), QStringLiteral("/"));
-    EXPECT_EQ(RemoteListing::Parent(QStringLiteral("/pub/linux")), QStringLiteral("/pub"));
-    EXPECT_EQ(RemoteListing::Parent(QStringLiteral("pub")), QString());
-    EXPECT_EQ(RemoteListing::Join(QStringLiteral("/"), QStringLiteral("pub")),
+    EXPECT_EQ(RemoteListing::parent(QStringLiteral("/pub")), QStringLiteral("/"));
+    EXPECT_EQ(RemoteListing::parent(QStringLiteral("/")), QStringLiteral("/"));
+    EXPECT_EQ(RemoteListing::parent(QStringLiteral("/pub/linux")), QStringLiteral("/pub"));
+    EXPECT_EQ(RemoteListing::parent(QStringLiteral("pub")), QString());
+    EXPECT_EQ(RemoteListing::join(QStringLiteral("/"), QStringLiteral("pub")),
               QStringLiteral("/pub"));
-    EXPECT_EQ(RemoteListing::Join(QStringLiteral("/pub"), QStringLiteral("x")),
+    EXPECT_EQ(RemoteListing::join(QStringLiteral("/pub"), QStringLiteral("x")),
               QStringLiteral("/pub/x"));
 }
 

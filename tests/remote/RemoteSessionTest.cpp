@@ -2,8 +2,8 @@
 #include "Main.h"
 #include "NavigationManager.h"
 #include "RealServerTest.h"
-#include "RemotePaneBinding.h"
 #include "Scratch.h"
+#include "WindowControls.h"
 
 #include "SettingsDialog.h"
 #include <QAction>
@@ -47,14 +47,15 @@ protected:
         top.open(QIODevice::WriteOnly);
         top.write(QByteArray(1536, 'x'));
         top.close();
+        clearStoredSettings();
         w = std::make_unique<TMainform>();
         w->quitApplication = [] {};
         w->FormCreate();
         w->CreateDialogs();
-        w->Quickhost->setText(QStringLiteral("127.0.0.1"));
-        w->QuickUser->setText(server.user);
-        w->Quickpass->setText(server.password);
-        w->quickport->setText(QString::number(server.port));
+        control<QLineEdit>(w.get(), "Quickhost")->setText(QStringLiteral("127.0.0.1"));
+        control<QLineEdit>(w.get(), "QuickUser")->setText(server.user);
+        control<QLineEdit>(w.get(), "Quickpass")->setText(server.password);
+        control<QLineEdit>(w.get(), "quickport")->setText(QString::number(server.port));
     }
     void TearDown() override {
         if (w && w->Navigation()) w->Navigation()->CloseSession();
@@ -64,19 +65,21 @@ protected:
             [&] {
                 return w->Navigation()->IsConnected() &&
                        w->Navigation()->Client().State() == ftpReady &&
-                       w->remoteListView->isEnabled() && w->remoteListView->topLevelItemCount() > 0;
+                       control<QTreeWidget>(w.get(), "remoteListView")->isEnabled() &&
+                       control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() > 0;
             },
             15000);
     }
-    QString log() const { return w->ftplog->toPlainText(); }
+    QString log() const { return control<QTextEdit>(w.get(), "ftplog")->toPlainText(); }
 
     std::unique_ptr<TMainform> w;
 };
 
 TEST_P(RemoteSessionTest, QuickConnectListsTheLoginFolderAndBrowses) {
-    w->quick_connect->click();
+    control<QToolButton>(w.get(), "quick_connect")->click();
     ASSERT_TRUE(idleWithRows()) << log().toStdString();
-    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"pub", "top.bin"}));
+    EXPECT_EQ(rowNames(control<QTreeWidget>(w.get(), "remoteListView")),
+              (QStringList{"pub", "top.bin"}));
     const QString text = log();
     EXPECT_TRUE(text.contains(QStringLiteral("> PWD")));
     EXPECT_TRUE(text.contains(QStringLiteral("> TYPE A")));
@@ -85,31 +88,34 @@ TEST_P(RemoteSessionTest, QuickConnectListsTheLoginFolderAndBrowses) {
     EXPECT_FALSE(text.contains(server.password));
     EXPECT_TRUE(text.contains(QStringLiteral("Connecting to 127.0.0.1.....")));
     const QString home = w->Navigation()->DisplayedDirectory();
-    EXPECT_EQ(w->remoteadd->currentText(), home);
-    EXPECT_TRUE(w->Abort_Button->isEnabled());
-    EXPECT_TRUE(w->Reconnect_Button->isEnabled());
+    EXPECT_EQ(control<QComboBox>(w.get(), "remoteadd")->currentText(), home);
+    EXPECT_TRUE(control<QAction>(w.get(), "Abort_Button")->isEnabled());
+    EXPECT_TRUE(control<QAction>(w.get(), "Reconnect_Button")->isEnabled());
 
     // Into a folder by double-click, then one level up again.
-    QTreeWidgetItem* pub =
-        w->remoteListView->findItems(QStringLiteral("pub"), Qt::MatchExactly).first();
+    QTreeWidgetItem* pub = control<QTreeWidget>(w.get(), "remoteListView")
+                               ->findItems(QStringLiteral("pub"), Qt::MatchExactly)
+                               .first();
     EXPECT_EQ(pub->text(2), QStringLiteral("File Folder"));
     pub->setSelected(true);
-    emit w->remoteListView->itemDoubleClicked(pub, 0);
+    emit control<QTreeWidget>(w.get(), "remoteListView")->itemDoubleClicked(pub, 0);
     ASSERT_TRUE(waitFor(
         [&] { return w->Navigation()->DisplayedDirectory().endsWith(QLatin1String("/pub")); },
         15000));
     ASSERT_TRUE(idleWithRows());
-    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"deeper", "readme.txt"}));
-    w->remote_up->click();
+    EXPECT_EQ(rowNames(control<QTreeWidget>(w.get(), "remoteListView")),
+              (QStringList{"deeper", "readme.txt"}));
+    control<QToolButton>(w.get(), "remote_up")->click();
     ASSERT_TRUE(waitFor([&] { return w->Navigation()->DisplayedDirectory() == home; }, 15000));
     ASSERT_TRUE(idleWithRows());
 
     // A folder fetched before comes from the cache, and nothing goes to the server.
-    const QString pubPath = RemoteListing::Join(home, QStringLiteral("pub"));
+    const QString pubPath = RemoteListing::join(home, QStringLiteral("pub"));
     const int commandsBefore = log().count(QStringLiteral("\n> "));
     w->Navigation()->ChangeDirectory(pubPath, false);
     EXPECT_TRUE(log().contains(QStringLiteral("Using Cached Listing for ") + pubPath));
-    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"deeper", "readme.txt"}));
+    EXPECT_EQ(rowNames(control<QTreeWidget>(w.get(), "remoteListView")),
+              (QStringList{"deeper", "readme.txt"}));
     spinFor(100);
     EXPECT_EQ(log().count(QStringLiteral("\n> ")), commandsBefore);
 }
@@ -118,7 +124,8 @@ TEST_P(RemoteSessionTest, ASiteWithARemoteFolderOpensInIt) {
     w->Navigation()->OpenSession(QStringLiteral("127.0.0.1"), server.user, server.password,
                                  QString::number(server.port), QStringLiteral("pub"), QString(), 0);
     ASSERT_TRUE(idleWithRows()) << log().toStdString();
-    EXPECT_EQ(rowNames(w->remoteListView), (QStringList{"deeper", "readme.txt"}));
+    EXPECT_EQ(rowNames(control<QTreeWidget>(w.get(), "remoteListView")),
+              (QStringList{"deeper", "readme.txt"}));
     const QString text = log();
     const qsizetype cwd = text.indexOf(QStringLiteral("> CWD pub"));
     ASSERT_GE(cwd, 0);
@@ -129,24 +136,24 @@ TEST_P(RemoteSessionTest, ASiteWithARemoteFolderOpensInIt) {
 }
 
 TEST_P(RemoteSessionTest, ARejectedPasswordSendsNothingMore) {
-    w->Quickpass->setText(QStringLiteral("wrong-password"));
-    w->quick_connect->click();
+    control<QLineEdit>(w.get(), "Quickpass")->setText(QStringLiteral("wrong-password"));
+    control<QToolButton>(w.get(), "quick_connect")->click();
     ASSERT_TRUE(waitFor([&] { return log().contains(QStringLiteral("< 530")); }, 15000))
         << log().toStdString();
     spinFor(200);
     EXPECT_FALSE(log().contains(QStringLiteral("> PWD")));
-    EXPECT_TRUE(w->remoteListView->isEnabled());
+    EXPECT_TRUE(control<QTreeWidget>(w.get(), "remoteListView")->isEnabled());
 }
 
 TEST_P(RemoteSessionTest, AnsweringNoKeepsTheSession) {
-    w->quick_connect->click();
+    control<QToolButton>(w.get(), "quick_connect")->click();
     ASSERT_TRUE(idleWithRows());
-    const QStringList before = rowNames(w->remoteListView);
-    w->RemoteBinding()->autoAnswer = 0;
-    w->quick_connect->click();
+    const QStringList before = rowNames(control<QTreeWidget>(w.get(), "remoteListView"));
+    answerNextQuestion(QMessageBox::No);
+    control<QToolButton>(w.get(), "quick_connect")->click();
     spinFor(200);
     EXPECT_TRUE(w->Navigation()->IsConnected());
-    EXPECT_EQ(rowNames(w->remoteListView), before);
+    EXPECT_EQ(rowNames(control<QTreeWidget>(w.get(), "remoteListView")), before);
     EXPECT_EQ(log().count(QStringLiteral("Connecting to")), 1);
 }
 
@@ -154,15 +161,17 @@ INSTANTIATE_TEST_SUITE_P(Real, RemoteSessionTest, ::testing::Values("pyftpdlib",
                          [](const auto& info) { return std::string(info.param); });
 
 TEST(QuickConnect, AnEmptyFieldShowsTheMessageAndSendsNothing) {
+    clearStoredSettings();
     TMainform w;
     w.quitApplication = [] {};
     w.FormCreate();
     w.CreateDialogs();
-    w.quickport->clear();
-    w.Quickhost->setText(QStringLiteral("127.0.0.1"));
-    w.quick_connect->click();
+    control<QLineEdit>(&w, "quickport")->clear();
+    control<QLineEdit>(&w, "Quickhost")->setText(QStringLiteral("127.0.0.1"));
+    control<QToolButton>(&w, "quick_connect")->click();
     spinFor(50);
-    EXPECT_FALSE(w.ftplog->toPlainText().contains(QStringLiteral("Connecting to")));
+    EXPECT_FALSE(
+        control<QTextEdit>(&w, "ftplog")->toPlainText().contains(QStringLiteral("Connecting to")));
     EXPECT_EQ(w.Navigation()->Client().State(), ftpReady);
 }
 
@@ -171,18 +180,19 @@ class ScriptedSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
+        clearStoredSettings();
         w = std::make_unique<TMainform>();
         w->quitApplication = [] {};
         w->FormCreate();
         w->CreateDialogs();
-        w->Quickhost->setText(QStringLiteral("127.0.0.1"));
-        w->QuickUser->setText(QStringLiteral("alice"));
-        w->Quickpass->setText(QStringLiteral("pw"));
-        w->quickport->setText(server.port());
+        control<QLineEdit>(w.get(), "Quickhost")->setText(QStringLiteral("127.0.0.1"));
+        control<QLineEdit>(w.get(), "QuickUser")->setText(QStringLiteral("alice"));
+        control<QLineEdit>(w.get(), "Quickpass")->setText(QStringLiteral("pw"));
+        control<QLineEdit>(w.get(), "quickport")->setText(server.port());
     }
     void TearDown() override { w->Navigation()->CloseSession(); }
     void setDialogText(const char* name, const QString& text) {
-        w->Settings()->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
+        settingsDialog(w.get())->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
     }
     FakeFtpServer server;
     std::unique_ptr<TMainform> w;
@@ -195,39 +205,44 @@ TEST_F(ScriptedSessionTest, StopSendsAborAtOnceDuringAListing) {
         s.send("426 Listing aborted\r\n226 ABOR command successful\r\n");
         return true;
     };
-    w->quick_connect->click();
+    control<QToolButton>(w.get(), "quick_connect")->click();
     ASSERT_TRUE(
         waitFor([&] { return server.transcript.contains(QStringLiteral("LIST -L")); }, 10000));
-    EXPECT_TRUE(w->Stop_Button->isEnabled());
-    w->Stop_Button->trigger();
+    EXPECT_TRUE(control<QAction>(w.get(), "Stop_Button")->isEnabled());
+    control<QAction>(w.get(), "Stop_Button")->trigger();
     EXPECT_EQ(server.transcript.last(), QStringLiteral("ABOR"));
     ASSERT_TRUE(waitFor([&] { return w->Navigation()->Client().State() == ftpReady; }, 10000));
 }
 
 TEST_F(ScriptedSessionTest, KeepAliveSendsNoop) {
-    w->quick_connect->click();
-    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] { return control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() == 1; },
+        10000));
     ASSERT_TRUE(w->Navigation()->KeepAliveTimer().isActive()); // "NOOP Command" is checked
     w->Navigation()->KeepAliveTimer().setInterval(100);        // the product keeps 30 s
     ASSERT_TRUE(waitFor([&] { return server.transcript.contains(QStringLiteral("NOOP")); }, 5000));
-    w->NOOPCommand1->trigger(); // unchecked: no more NOOPs
+    control<QAction>(w.get(), "NOOPCommand1")->trigger(); // unchecked: no more NOOPs
     EXPECT_FALSE(w->Navigation()->KeepAliveTimer().isActive());
 }
 
 TEST_F(ScriptedSessionTest, ProxyTakesTheRealHostInTheUserNameAndReconnectKeepsIt) {
-    w->Proxy1->trigger();
+    control<QAction>(w.get(), "Proxy1")->trigger();
     setDialogText("proxy_server", QStringLiteral("127.0.0.1"));
     setDialogText("proxy_port", server.port());
-    w->Quickhost->setText(QStringLiteral("ftp.example.org"));
-    w->quickport->setText(QStringLiteral("21"));
-    w->quick_connect->click();
-    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    control<QPushButton>(settingsDialog(w.get()), "setOK")->click();
+    control<QLineEdit>(w.get(), "Quickhost")->setText(QStringLiteral("ftp.example.org"));
+    control<QLineEdit>(w.get(), "quickport")->setText(QStringLiteral("21"));
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] { return control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() == 1; },
+        10000));
     EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
     EXPECT_EQ(w->Navigation()->Client().HostName(), QStringLiteral("127.0.0.1"));
 
     server.transcript.clear();
-    w->RemoteBinding()->autoAnswer = 1;
-    w->Reconnect_Button->trigger();
+    answerNextQuestion(QMessageBox::Yes);
+    control<QAction>(w.get(), "Reconnect_Button")->trigger();
     ASSERT_TRUE(
         waitFor([&] { return server.transcript.contains(QStringLiteral("LIST -L")); }, 10000));
     EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
@@ -237,7 +252,9 @@ TEST_F(ScriptedSessionTest, ASiteFolderIsEnteredBeforeTheListing) {
     w->Navigation()->OpenSession(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
                                  QStringLiteral("pw"), server.port(), QStringLiteral("/pub"),
                                  QString(), 3);
-    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    ASSERT_TRUE(waitFor(
+        [&] { return control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() == 1; },
+        10000));
     QStringList verbs;
     for (const QString& line : server.transcript)
         verbs << line.section(u' ', 0, 0);
@@ -248,27 +265,33 @@ TEST_F(ScriptedSessionTest, ASiteFolderIsEnteredBeforeTheListing) {
 }
 
 TEST_F(ScriptedSessionTest, AddressBoxRefreshAndHistory) {
-    w->quick_connect->click();
-    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] { return control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() == 1; },
+        10000));
     ASSERT_TRUE(waitFor([&] { return w->Navigation()->Client().State() == ftpReady; }));
-    EXPECT_EQ(w->remoteadd->count(), 1); // the history holds the folder fetched
-    EXPECT_EQ(w->remoteadd->itemText(0), QStringLiteral("/home/test"));
+    EXPECT_EQ(control<QComboBox>(w.get(), "remoteadd")->count(),
+              1); // the history holds the folder fetched
+    EXPECT_EQ(control<QComboBox>(w.get(), "remoteadd")->itemText(0), QStringLiteral("/home/test"));
 
     // Enter in the address box: a cached folder is shown without a command.
     const qsizetype sent = server.transcript.size();
-    w->remoteadd->setEditText(QStringLiteral("/home/test"));
-    ASSERT_TRUE(w->remoteadd->isEnabled());
+    control<QComboBox>(w.get(), "remoteadd")->setEditText(QStringLiteral("/home/test"));
+    ASSERT_TRUE(control<QComboBox>(w.get(), "remoteadd")->isEnabled());
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(w->remoteadd, &enter); // the box hands keys to its line edit
-    EXPECT_EQ(w->ftplog->toPlainText().count(QStringLiteral("Using Cached Listing for /home/test")),
+    QApplication::sendEvent(control<QComboBox>(w.get(), "remoteadd"),
+                            &enter); // the box hands keys to its line edit
+    EXPECT_EQ(control<QTextEdit>(w.get(), "ftplog")
+                  ->toPlainText()
+                  .count(QStringLiteral("Using Cached Listing for /home/test")),
               1)
-        << w->ftplog->toPlainText().toStdString() << "\n"
+        << control<QTextEdit>(w.get(), "ftplog")->toPlainText().toStdString() << "\n"
         << server.transcript.join('|').toStdString();
     spinFor(50);
     EXPECT_EQ(server.transcript.size(), sent);
 
     // Refresh fetches it again.
-    w->refresh_remote->click();
+    control<QToolButton>(w.get(), "refresh_remote")->click();
     ASSERT_TRUE(waitFor(
         [&] {
             return server.transcript.size() > sent &&
@@ -276,24 +299,29 @@ TEST_F(ScriptedSessionTest, AddressBoxRefreshAndHistory) {
         },
         10000));
     EXPECT_EQ(server.transcript[sent], QStringLiteral("CWD /home/test"));
-    EXPECT_EQ(w->remoteadd->count(), 1);
+    EXPECT_EQ(control<QComboBox>(w.get(), "remoteadd")->count(), 1);
 }
 
 TEST_F(ScriptedSessionTest, DisconnectEmptiesAndDisablesThePane) {
-    w->quick_connect->click();
-    ASSERT_TRUE(waitFor([&] { return w->remoteListView->topLevelItemCount() == 1; }, 10000));
-    ASSERT_TRUE(waitFor([&] { return w->Abort_Button->isEnabled(); }));
-    w->Abort_Button->trigger();
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] { return control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() == 1; },
+        10000));
+    ASSERT_TRUE(waitFor([&] { return control<QAction>(w.get(), "Abort_Button")->isEnabled(); }));
+    control<QAction>(w.get(), "Abort_Button")->trigger();
     EXPECT_FALSE(w->Navigation()->IsConnected());
-    EXPECT_EQ(w->remoteListView->topLevelItemCount(), 0);
-    EXPECT_FALSE(w->remoteListView->isEnabled());
-    EXPECT_FALSE(w->remoteadd->isEnabled());
-    EXPECT_TRUE(w->ftplog->toPlainText().contains(QStringLiteral("Session Closed")));
-    EXPECT_FALSE(w->Abort_Button->isEnabled());
+    EXPECT_EQ(control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount(), 0);
+    EXPECT_FALSE(control<QTreeWidget>(w.get(), "remoteListView")->isEnabled());
+    EXPECT_FALSE(control<QComboBox>(w.get(), "remoteadd")->isEnabled());
+    EXPECT_TRUE(control<QTextEdit>(w.get(), "ftplog")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Session Closed")));
+    EXPECT_FALSE(control<QAction>(w.get(), "Abort_Button")->isEnabled());
     EXPECT_FALSE(w->Navigation()->KeepAliveTimer().isActive());
 }
 
 TEST(RemotePane, SelectionEnablesThePopupCommands) {
+    clearStoredSettings();
     TMainform w;
     w.quitApplication = [] {};
     w.FormCreate();
@@ -308,12 +336,12 @@ TEST(RemotePane, SelectionEnablesThePopupCommands) {
                               {},
                               {},
                               false});
-    w.RemoteBinding()->ShowRows(rows);
-    w.remoteListView->setEnabled(true);
+    remotePane(&w)->ShowRows(rows);
+    control<QTreeWidget>(&w, "remoteListView")->setEnabled(true);
     auto press = [&] {
         QMouseEvent e(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(w.remoteListView->viewport(), &e);
+        QApplication::sendEvent(control<QTreeWidget>(&w, "remoteListView")->viewport(), &e);
         spinFor(20);
     };
     struct Case {
@@ -322,46 +350,47 @@ TEST(RemotePane, SelectionEnablesThePopupCommands) {
         bool nonEmpty;
     };
     for (const Case& c : {Case{0, false, false}, Case{1, true, true}, Case{2, false, true}}) {
-        w.remoteListView->clearSelection();
+        control<QTreeWidget>(&w, "remoteListView")->clearSelection();
         for (int i = 0; i < c.selected; ++i)
-            w.remoteListView->topLevelItem(i)->setSelected(true);
+            control<QTreeWidget>(&w, "remoteListView")->topLevelItem(i)->setSelected(true);
         press();
         // The press may select the row under the pointer; the table follows the selection.
-        const int n = int(w.remoteListView->selectedItems().size());
-        const auto expected = RemoteListing::ForSelection(n);
-        EXPECT_EQ(w.Remote_Rename->isEnabled(), expected.single) << n;
-        EXPECT_EQ(w.Remote_BookMark->isEnabled(), expected.single) << n;
-        EXPECT_EQ(w.Remote_Delete->isEnabled(), expected.nonEmpty) << n;
-        EXPECT_EQ(w.Download_Button->isEnabled(), expected.nonEmpty) << n;
-        EXPECT_TRUE(w.Remote_Refresh->isEnabled());
-        EXPECT_TRUE(w.Remote_NewFolder->isEnabled());
+        const int n = int(control<QTreeWidget>(&w, "remoteListView")->selectedItems().size());
+        const auto expected = RemoteListing::forSelection(n);
+        EXPECT_EQ(control<QAction>(&w, "Remote_Rename")->isEnabled(), expected.single) << n;
+        EXPECT_EQ(control<QAction>(&w, "Remote_BookMark")->isEnabled(), expected.single) << n;
+        EXPECT_EQ(control<QAction>(&w, "Remote_Delete")->isEnabled(), expected.nonEmpty) << n;
+        EXPECT_EQ(control<QAction>(&w, "Download_Button")->isEnabled(), expected.nonEmpty) << n;
+        EXPECT_TRUE(control<QAction>(&w, "Remote_Refresh")->isEnabled());
+        EXPECT_TRUE(control<QAction>(&w, "Remote_NewFolder")->isEnabled());
     }
-    EXPECT_EQ(RemoteListing::ForSelection(0).single, false);
-    EXPECT_EQ(RemoteListing::ForSelection(1).single, true);
-    EXPECT_EQ(RemoteListing::ForSelection(2).nonEmpty, true);
-    EXPECT_FALSE(RemoteListing::ForSelection(2).single);
+    EXPECT_EQ(RemoteListing::forSelection(0).single, false);
+    EXPECT_EQ(RemoteListing::forSelection(1).single, true);
+    EXPECT_EQ(RemoteListing::forSelection(2).nonEmpty, true);
+    EXPECT_FALSE(RemoteListing::forSelection(2).single);
 }
 
 TEST(RemotePane, HeadersSortNumbersAsNumbersAndDatesAsDates) {
+    clearStoredSettings();
     TMainform w;
     w.quitApplication = [] {};
     w.FormCreate();
     w.CreateDialogs();
-    w.RemoteBinding()->ShowRows(
+    remotePane(&w)->ShowRows(
         {RemoteRow{"big", "100.00", "X", "01/01/2000 00:00", {}, {}, {}, false},
          RemoteRow{"small", "2.00", "X", "12/31/1999 23:59", {}, {}, {}, false},
          RemoteRow{"mid", "10.00", "X", "06/15/2001 12:00", {}, {}, {}, false}});
     auto order = [&] {
         QStringList names;
-        for (int i = 0; i < w.remoteListView->topLevelItemCount(); ++i)
-            names << w.remoteListView->topLevelItem(i)->text(0);
+        for (int i = 0; i < control<QTreeWidget>(&w, "remoteListView")->topLevelItemCount(); ++i)
+            names << control<QTreeWidget>(&w, "remoteListView")->topLevelItem(i)->text(0);
         return names;
     };
-    w.remoteListView->sortByColumn(1, Qt::AscendingOrder);
+    control<QTreeWidget>(&w, "remoteListView")->sortByColumn(1, Qt::AscendingOrder);
     EXPECT_EQ(order(), (QStringList{"small", "mid", "big"}));
-    w.remoteListView->sortByColumn(3, Qt::AscendingOrder);
+    control<QTreeWidget>(&w, "remoteListView")->sortByColumn(3, Qt::AscendingOrder);
     EXPECT_EQ(order(), (QStringList{"small", "big", "mid"}));
-    w.remoteListView->sortByColumn(3, Qt::DescendingOrder);
+    control<QTreeWidget>(&w, "remoteListView")->sortByColumn(3, Qt::DescendingOrder);
     EXPECT_EQ(order(), (QStringList{"mid", "big", "small"}));
 }
 
@@ -375,31 +404,36 @@ TEST(SocksSession, ListsThroughMicrosocks) {
     ServerProcess socks(QStringLiteral("microsocks"),
                         {"-i", "127.0.0.1", "-p", QString::number(socksPort)});
     ASSERT_TRUE(socks.started() && waitForPort(socksPort));
+    clearStoredSettings();
     TMainform w;
     w.quitApplication = [] {};
     w.FormCreate();
     w.CreateDialogs();
-    w.Socks51->trigger();
-    w.Settings()
+    control<QAction>(&w, "Socks51")->trigger();
+    settingsDialog(&w)
         ->findChild<QLineEdit*>(QStringLiteral("socks_server"))
         ->setText(QStringLiteral("127.0.0.1"));
-    w.Settings()
+    settingsDialog(&w)
         ->findChild<QLineEdit*>(QStringLiteral("socks_port"))
         ->setText(QString::number(socksPort));
+    control<QPushButton>(settingsDialog(&w), "setOK")->click();
     int throughSocks = 0;
     w.Navigation()->Client().ControlSocket()->OnSocksConnected = [&](TCustomWSocket*, uint16_t e) {
         throughSocks += e == 0;
     };
-    w.Quickhost->setText(QStringLiteral("127.0.0.1"));
-    w.QuickUser->setText(server.user);
-    w.Quickpass->setText(server.password);
-    w.quickport->setText(QString::number(server.port));
-    w.quick_connect->click();
-    ASSERT_TRUE(waitFor([&] { return w.remoteListView->topLevelItemCount() == 1; }, 15000))
-        << w.ftplog->toPlainText().toStdString();
-    EXPECT_EQ(w.remoteListView->topLevelItem(0)->text(0), QStringLiteral("through-socks.txt"));
+    control<QLineEdit>(&w, "Quickhost")->setText(QStringLiteral("127.0.0.1"));
+    control<QLineEdit>(&w, "QuickUser")->setText(server.user);
+    control<QLineEdit>(&w, "Quickpass")->setText(server.password);
+    control<QLineEdit>(&w, "quickport")->setText(QString::number(server.port));
+    control<QToolButton>(&w, "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] { return control<QTreeWidget>(&w, "remoteListView")->topLevelItemCount() == 1; },
+        15000))
+        << control<QTextEdit>(&w, "ftplog")->toPlainText().toStdString();
+    EXPECT_EQ(control<QTreeWidget>(&w, "remoteListView")->topLevelItem(0)->text(0),
+              QStringLiteral("through-socks.txt"));
     EXPECT_EQ(throughSocks, 1);
-    EXPECT_TRUE(w.ftplog->toPlainText().contains(QStringLiteral("> PASV")));
+    EXPECT_TRUE(control<QTextEdit>(&w, "ftplog")->toPlainText().contains(QStringLiteral("> PASV")));
     w.Navigation()->CloseSession();
 }
 

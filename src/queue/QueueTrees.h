@@ -9,10 +9,10 @@ class QTreeWidget;
 
 namespace QueueTrees {
 
-void SetUpColumns(QTreeWidget* tree, bool failedQueue);
+void setUpColumns(QTreeWidget* tree, bool failedQueue);
 // Empties the tree and loads the file; on damage the items read before stay and the
 // message is returned.
-bool Load(QTreeWidget* tree, const QString& path, QString* error);
-bool Save(const QTreeWidget* tree, const QString& path, QString* error);
+bool load(QTreeWidget* tree, const QString& path, QString* error);
+bool save(const QTreeWidget* tree, const QString& path, QString* error);
 
 } // namespace QueueTrees

@@ -43,7 +43,7 @@ TreeRecord recordOf(const QTreeWidgetItem* item) {
 
 } // namespace
 
-void SetUpColumns(QTreeWidget* tree, bool failedQueue) {
+void setUpColumns(QTreeWidget* tree, bool failedQueue) {
     QStringList headers = {
         QStringLiteral("Remote"),      QStringLiteral("Action"),   QStringLiteral("Local"),
         QStringLiteral("Size(Bytes)"), QStringLiteral("Status"),   QStringLiteral("Attempts"),
@@ -54,7 +54,7 @@ void SetUpColumns(QTreeWidget* tree, bool failedQueue) {
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
 }
 
-bool Load(QTreeWidget* tree, const QString& path, QString* error) {
+bool load(QTreeWidget* tree, const QString& path, QString* error) {
     tree->clear();
     TreeRecord root;
     const bool ok = treestream::LoadFile(root, path, error);
@@ -62,7 +62,7 @@ bool Load(QTreeWidget* tree, const QString& path, QString* error) {
     return ok;
 }
 
-bool Save(const QTreeWidget* tree, const QString& path, QString* error) {
+bool save(const QTreeWidget* tree, const QString& path, QString* error) {
     TreeRecord root;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         root.children.push_back(recordOf(tree->topLevelItem(i)));

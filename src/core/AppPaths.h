@@ -7,11 +7,11 @@
 namespace AppPaths {
 
 // The data folder with a trailing "/", created when missing.
-QString ProgramDir();
+QString programDir();
 // The system's temporary folder with a trailing "/".
-QString TempDir();
+QString tempDir();
 // Deletes the listing cache folder with everything in it and creates it again empty.
-bool ResetListingCache(const QString& programDir);
+bool resetListingCache(const QString& programDir);
 
 inline const QString kWorkingQueueFile = QStringLiteral("last_working_queue.uque");
 inline const QString kFailedQueueFile = QStringLiteral("last_failed_queue.uque");

@@ -5,20 +5,20 @@
 
 namespace AppPaths {
 
-QString ProgramDir() {
+QString programDir() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dir);
     if (!dir.endsWith(u'/')) dir += u'/';
     return dir;
 }
 
-QString TempDir() {
+QString tempDir() {
     QString dir = QDir::tempPath();
     if (!dir.endsWith(u'/')) dir += u'/';
     return dir;
 }
 
-bool ResetListingCache(const QString& programDir) {
+bool resetListingCache(const QString& programDir) {
     QDir listings(programDir + kListingsFolder);
     listings.removeRecursively();
     return QDir().mkpath(listings.path());

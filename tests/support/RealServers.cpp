@@ -39,7 +39,7 @@ RealFtpServer StartPyftpdlib() {
     const auto range = passiveRange();
     s.process = std::make_unique<ServerProcess>(
         QStringLiteral("/usr/bin/python3"),
-        QStringList{QStringLiteral(QUILLON_TEST_SOURCE_DIR "/ftp/pyftpd_server.py"),
+        QStringList{QStringLiteral(QUILLON_TEST_SUPPORT_DIR "/pyftpd_server.py"),
                     QString::number(s.port), s.root, s.user, s.password,
                     QString::number(range.first), QString::number(range.first + 20)});
     if (!s.process->started() || !waitForPort(s.port))

@@ -1,0 +1,85 @@
+#include "LogView.h"
+
+#include "ToolButton.h"
+#include "WinColour.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <functional>
+
+LogView::LogView(SessionLog& log, QWidget* parent) : QWidget(parent), m_log(log) {
+    setObjectName(QStringLiteral("log_panel"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_close = makeToolButton(this, "log_close", QStringLiteral("Close Log Panel"),
+                             QStyle::SP_TitleBarCloseButton);
+    connect(m_close, &QToolButton::clicked, this, &LogView::closeRequested);
+    m_text = new QTextEdit(this);
+    m_text->setObjectName(QStringLiteral("ftplog"));
+    m_text->setReadOnly(true);
+    m_text->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_text, &QTextEdit::customContextMenuRequested, this, &LogView::showMenu);
+    auto* header = new QHBoxLayout;
+    header->addStretch();
+    header->addWidget(m_close);
+    layout->addLayout(header);
+    layout->addWidget(m_text);
+
+    m_log.onAppended = [this](const SessionLog::Line& line) { append(line); };
+    m_log.onCleared = [this] { m_text->clear(); };
+}
+
+void LogView::setLogBackground(int winColour) {
+    paintBase(m_text, winColour);
+}
+
+void LogView::append(const SessionLog::Line& line) {
+    QTextCursor cursor(m_text->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!m_text->document()->isEmpty()) cursor.insertBlock();
+    QTextCharFormat format;
+    format.setForeground(ColourFromWin(line.colour));
+    cursor.insertText(line.text, format);
+    // The newest line stays in view.
+    m_text->verticalScrollBar()->setValue(m_text->verticalScrollBar()->maximum());
+}
+
+void LogView::showMenu(const QPoint& at) {
+    QMenu menu(m_text);
+    const bool selected = m_text->textCursor().hasSelection();
+    auto item = [&menu, this](const QString& text, const QKeySequence& key,
+                              const std::function<void()>& run) {
+        QAction* a = menu.addAction(text);
+        a->setShortcut(key);
+        connect(a, &QAction::triggered, this, run);
+        return a;
+    };
+    // The log is read-only: Undo, Cut and Clear Selected change nothing.
+    item(QStringLiteral("Undo"), QKeySequence::Undo, [] {});
+    QAction* copy = item(QStringLiteral("Copy"), QKeySequence::Copy, [this] { m_text->copy(); });
+    QAction* cut = item(QStringLiteral("Cut"), QKeySequence::Cut, [] {});
+    QAction* clearSelected = item(QStringLiteral("Clear Selected"), {}, [] {});
+    item(QStringLiteral("Clear All"), QKeySequence::Delete, [this] { m_log.clear(); });
+    item(QStringLiteral("Save Log"), {}, [this] {
+        QFileDialog dialog(this, QStringLiteral("Save Log"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("log"));
+        dialog.setNameFilter(QStringLiteral("1Quillon Log (*.log)"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        QString error;
+        if (!m_log.save(dialog.selectedFiles().first(), &error))
+            QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+    });
+    item(QStringLiteral("Select All"), QKeySequence::SelectAll, [this] { m_text->selectAll(); });
+    for (QAction* a : {copy, cut, clearSelected})
+        a->setEnabled(selected);
+    menu.exec(m_text->viewport()->mapToGlobal(at));
+}

@@ -1,0 +1,30 @@
+// The log panel "log_panel": the session log shown in "ftplog", each line in the colour
+// it was appended with, with its pop-up menu (Copy, Clear All, Save Log, Select All) and
+// the close button "log_close".
+#pragma once
+
+#include "SessionLog.h"
+
+#include <QWidget>
+
+class QTextEdit;
+class QToolButton;
+
+class LogView : public QWidget {
+    Q_OBJECT
+public:
+    LogView(SessionLog& log, QWidget* parent = nullptr);
+
+    void setLogBackground(int winColour);
+
+signals:
+    void closeRequested();
+
+private:
+    void append(const SessionLog::Line& line);
+    void showMenu(const QPoint& at);
+
+    SessionLog& m_log;
+    QToolButton* m_close = nullptr;
+    QTextEdit* m_text = nullptr;
+};

@@ -1,0 +1,63 @@
+// The remote pane: the address box "remoteadd" with its history, refresh and one level
+// up, the list "remoteListView" with its sorting, and the pop-up menu "remote_menu"
+// whose commands follow the selection. It is the view the browsing session drives.
+#pragma once
+
+#include "PaneCommands.h"
+#include "RemotePane.h"
+
+#include <QWidget>
+
+class Navigation_Manager;
+class QAction;
+class QComboBox;
+class QMenu;
+class QToolButton;
+class QTreeWidget;
+
+class RemotePaneWidget : public QWidget, public RemotePane {
+    Q_OBJECT
+public:
+    explicit RemotePaneWidget(QWidget* parent = nullptr);
+
+    // Connects the pane's controls to the session that shows its folders here.
+    void bind(Navigation_Manager& session);
+
+    bool listHasFocus() const;
+    void setListBackground(int winColour);
+    // The pop-up menu's enabling for the current selection.
+    void updateSelectionCommands();
+
+    // RemotePane.
+    bool AskBreakConnection() override;
+    void ShowMessage(const QString& text) override;
+    void ClearAddressBox() override;
+    void AddToAddressHistory(const QString& directory) override;
+    void SetAddressText(const QString& directory) override;
+    void ShowRows(const QList<RemoteRow>& rows) override;
+    void ClearRows() override;
+    void SetPaneEnabled(bool enabled) override;
+    void SetIdle(bool idle) override;
+
+signals:
+    // The selection allows (or no longer allows) downloading it.
+    void downloadAllowed(bool allowed);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    QAction* menuAction(const char* name, const QString& text, const QKeySequence& key = {});
+    void invertSelection();
+
+    QComboBox* m_address = nullptr;
+    QToolButton* m_refresh = nullptr;
+    QToolButton* m_up = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction *m_download = nullptr, *m_edit = nullptr, *m_view = nullptr, *m_open = nullptr,
+            *m_cut = nullptr, *m_paste = nullptr, *m_rename = nullptr, *m_delete = nullptr,
+            *m_newFolder = nullptr, *m_chmod = nullptr, *m_refreshAction = nullptr,
+            *m_bookMark = nullptr, *m_selectAll = nullptr, *m_invertSelection = nullptr;
+};

@@ -1,0 +1,223 @@
+// The browsing session without a window: a small recording pane stands in for the
+// remote pane and the window's session commands.
+#include "AppPaths.h"
+#include "FakeFtpServer.h"
+#include "NavigationManager.h"
+#include "RealServers.h"
+#include "Scratch.h"
+#include "TestLoop.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RecordingPane : RemotePane, SessionControls {
+    bool answer = true;
+    QStringList messages, history;
+    QString address;
+    QList<RemoteRow> rows;
+    bool paneEnabled = false, idle = false, sessionControls = false, idleControls = false;
+    int questions = 0;
+
+    bool AskBreakConnection() override {
+        ++questions;
+        return answer;
+    }
+    void ShowMessage(const QString& text) override { messages << text; }
+    void ClearAddressBox() override {
+        history.clear();
+        address.clear();
+    }
+    void AddToAddressHistory(const QString& d) override {
+        if (!history.contains(d)) history << d;
+    }
+    void SetAddressText(const QString& d) override { address = d; }
+    void ShowRows(const QList<RemoteRow>& r) override { rows = r; }
+    void ClearRows() override { rows.clear(); }
+    void SetPaneEnabled(bool on) override { paneEnabled = on; }
+    void SetIdle(bool on) override { idle = on; }
+    void SetSessionControls(bool on) override { sessionControls = on; }
+    void SetIdleControls(bool on) override { idleControls = on; }
+
+    QStringList names() const {
+        QStringList n;
+        for (const RemoteRow& r : rows)
+            n << r.name;
+        n.sort();
+        return n;
+    }
+};
+
+class NavigationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        programDir = AppPaths::programDir();
+        AppPaths::resetListingCache(programDir);
+    }
+    void TearDown() override { session.CloseSession(); }
+    bool listed(int rows = 1) {
+        return waitFor(
+            [&] {
+                return pane.rows.size() == rows && session.Client().State() == ftpReady &&
+                       pane.paneEnabled;
+            },
+            15000);
+    }
+    QStringList verbs() const {
+        QStringList v;
+        for (const QString& line : server.transcript)
+            v << line.section(u' ', 0, 0);
+        return v;
+    }
+
+    FakeFtpServer server;
+    RecordingPane pane;
+    SessionLog log;
+    SettingsSource settings;
+    QString programDir;
+    Navigation_Manager session{pane, pane, log, settings, AppPaths::programDir()};
+};
+
+TEST_F(NavigationTest, QuickConnectLogsInListsAndShowsTheRows) {
+    server.downloadData = "-rw-r--r-- 1 qq zz 1536 Jan 1 2000 file.txt\r\n"
+                          "drwxr-xr-x 2 qq zz 0 Jan 1 2000 sub\r\n";
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
+                         QStringLiteral("pw"), server.port());
+    ASSERT_TRUE(listed(2)) << server.transcript.join('|').toStdString();
+    EXPECT_EQ(verbs(), (QStringList{"USER", "PASS", "PWD", "TYPE", "PORT", "LIST"}));
+    EXPECT_EQ(server.transcript[3], QStringLiteral("TYPE A"));
+    EXPECT_EQ(pane.names(), (QStringList{"file.txt", "sub"}));
+    EXPECT_EQ(pane.rows[0].size, QStringLiteral("1.50"));
+    EXPECT_EQ(pane.address, QStringLiteral("/home/test"));
+    EXPECT_EQ(pane.history, QStringList{"/home/test"});
+    EXPECT_EQ(session.DisplayedDirectory(), QStringLiteral("/home/test"));
+    EXPECT_TRUE(pane.sessionControls);
+    EXPECT_TRUE(pane.idle);
+    EXPECT_TRUE(pane.idleControls);
+    // The listing went into the cache, under the data folder given to the session.
+    EXPECT_TRUE(QFileInfo::exists(
+        RemoteListing::cacheFile(programDir, QStringLiteral("127.0.0.1"), "/home/test")));
+    // The log has the two opening lines and the dialogue, the password masked.
+    ASSERT_GE(log.lines().size(), 2);
+    EXPECT_EQ(log.lines()[1].text, QStringLiteral("Connecting to 127.0.0.1....."));
+    QStringList text;
+    for (const auto& l : log.lines())
+        text << l.text;
+    EXPECT_TRUE(text.contains(QStringLiteral("> PASS *******")));
+    EXPECT_FALSE(text.join('\n').contains(QStringLiteral("PASS pw")));
+
+    // Into the folder by its row, then one level up from the cache.
+    RemoteRow sub;
+    sub.name = QStringLiteral("sub");
+    sub.type = RemoteListing::kFolderType;
+    ASSERT_TRUE(session.OpenRow(sub));
+    // The scripted server's PWD always names /home/test: the folder is fetched again.
+    ASSERT_TRUE(waitFor([&] { return server.transcript.count("LIST -L") == 2; }, 10000));
+    EXPECT_TRUE(server.transcript.contains(QStringLiteral("CWD /home/test/sub")));
+    ASSERT_TRUE(listed(2));
+
+    session.Disconnect();
+    EXPECT_FALSE(session.IsConnected());
+    EXPECT_TRUE(pane.rows.isEmpty());
+    EXPECT_FALSE(pane.paneEnabled);
+    EXPECT_EQ(log.lines().last().text, QStringLiteral("Session Closed"));
+    EXPECT_FALSE(pane.sessionControls);
+}
+
+TEST_F(NavigationTest, AnEmptyQuickConnectFieldIsRefusedWithTheMessage) {
+    struct Case {
+        const char *host, *user, *password, *port;
+    };
+    for (const Case& c : {Case{"", "u", "p", "21"}, Case{"h", "", "p", "21"},
+                          Case{"h", "u", "", "21"}, Case{"h", "u", "p", ""}}) {
+        pane.messages.clear();
+        session.QuickConnect(QLatin1String(c.host), QLatin1String(c.user),
+                             QLatin1String(c.password), QLatin1String(c.port));
+        EXPECT_EQ(pane.messages,
+                  QStringList{"Please Enter the valid values for:\n\tHost Name\n\tUser "
+                              "Name\n\tPassword\n\tPort"});
+    }
+    spinFor(50);
+    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_TRUE(server.transcript.isEmpty());
+}
+
+TEST_F(NavigationTest, TheProxyComesFromTheSettingsAndReconnectReachesTheSameServer) {
+    settings.setText(Setting::ConnectionType, QStringLiteral("Proxy"));
+    settings.setText(Setting::ProxyServer, QStringLiteral("127.0.0.1"));
+    settings.setText(Setting::ProxyPort, server.port());
+    server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
+    session.QuickConnect(QStringLiteral("ftp.example.org"), QStringLiteral("alice"),
+                         QStringLiteral("pw"), QStringLiteral("21"));
+    ASSERT_TRUE(listed());
+    EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
+    EXPECT_EQ(session.Client().HostName(), QStringLiteral("127.0.0.1"));
+
+    // Asked first; No keeps the session as it is.
+    pane.answer = false;
+    server.transcript.clear();
+    session.Reconnect();
+    EXPECT_EQ(pane.questions, 1);
+    spinFor(100);
+    EXPECT_TRUE(server.transcript.isEmpty());
+    EXPECT_TRUE(session.IsConnected());
+
+    pane.answer = true;
+    session.Reconnect();
+    ASSERT_TRUE(waitFor([&] { return server.transcript.contains("LIST -L"); }, 10000));
+    EXPECT_EQ(server.transcript.first(), QStringLiteral("USER alice@ftp.example.org"));
+}
+
+TEST_F(NavigationTest, KeepAliveFollowsTheSetting) {
+    server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
+                         QStringLiteral("pw"), server.port());
+    ASSERT_TRUE(listed());
+    ASSERT_TRUE(session.KeepAliveTimer().isActive()); // on by default
+    session.KeepAliveTimer().setInterval(50);          // the product waits 30 s
+    ASSERT_TRUE(waitFor([&] { return server.transcript.contains("NOOP"); }, 5000));
+    settings.setFlag(Setting::NOOP, false);
+    EXPECT_FALSE(session.KeepAliveTimer().isActive());
+    settings.setFlag(Setting::NOOP, true);
+    EXPECT_TRUE(session.KeepAliveTimer().isActive());
+}
+
+TEST(NavigationRealServer, BrowsesPyftpdlibAndServesFetchedFoldersFromTheCache) {
+    RealFtpServer server = StartPyftpdlib();
+    ASSERT_TRUE(server.ok()) << server.failure.toStdString();
+    QDir(server.root).mkpath(QStringLiteral("pub/deeper"));
+    QFile f(server.root + QStringLiteral("/pub/readme.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("hello");
+    f.close();
+
+    RecordingPane pane;
+    SessionLog log;
+    SettingsSource settings;
+    Navigation_Manager session(pane, pane, log, settings, AppPaths::programDir());
+    session.OpenSession(QStringLiteral("127.0.0.1"), server.user, server.password,
+                        QString::number(server.port), QStringLiteral("pub"),
+                        QStringLiteral("/tmp"), 4);
+    ASSERT_TRUE(waitFor([&] { return pane.rows.size() == 2 && pane.paneEnabled; }, 15000));
+    EXPECT_EQ(pane.names(), (QStringList{"deeper", "readme.txt"}));
+    EXPECT_EQ(session.SiteIndex(), 4);
+    EXPECT_EQ(session.LocalDirectory(), QStringLiteral("/tmp"));
+    const QString pub = session.DisplayedDirectory();
+    EXPECT_TRUE(pub.endsWith(QLatin1String("/pub")));
+
+    session.OneLevelUp();
+    ASSERT_TRUE(waitFor(
+        [&] { return session.DisplayedDirectory() != pub && pane.names() == QStringList{"pub"}; },
+        15000));
+    ASSERT_TRUE(waitFor([&] { return session.Client().State() == ftpReady; }));
+    const qsizetype lines = log.lines().size();
+    session.ChangeDirectory(pub, false);
+    EXPECT_EQ(log.lines()[lines].text, QStringLiteral("Using Cached Listing for ") + pub);
+    EXPECT_EQ(pane.names(), (QStringList{"deeper", "readme.txt"}));
+    session.CloseSession();
+}
+
+} // namespace
