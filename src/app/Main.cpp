@@ -147,7 +147,6 @@ void TMainform::FormCreate() {
     m_a.trayOpen->setEnabled(true);
 
     m_programDir = AppPaths::programDir();
-    m_tempDir = AppPaths::tempDir();
     AppPaths::resetListingCache(m_programDir);
 
     // The scheduler plugs in here once it exists; the per-transfer progress panels go

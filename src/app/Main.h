@@ -57,9 +57,7 @@ public:
 
     SessionLog& Log() { return m_log; }
     const SettingsSource& Settings() const { return m_settingsSource; }
-    SiteTree* Sites() const { return m_sites.get(); }
     Navigation_Manager* Navigation() const { return m_navigation.get(); }
-    QString ProgramDir() const { return m_programDir; }
 
     void SetLocalCommands(PaneCommands* commands) { m_localCommands = commands; }
     void SetRemoteCommands(PaneCommands* commands) { m_remoteCommands = commands; }
@@ -113,7 +111,6 @@ private:
     PaneCommands* m_localCommands = nullptr;
     PaneCommands* m_remoteCommands = nullptr;
     QString m_programDir;
-    QString m_tempDir;
     bool m_trayAvailable = false;
     int m_queueColour, m_ftpLogColour, m_localListColour, m_remoteListColour;
 

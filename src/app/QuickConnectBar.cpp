@@ -27,10 +27,8 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
     m_pass->setEchoMode(QLineEdit::Password);
     m_port = lineEdit(this, "quickport", QStringLiteral("21"));
     m_port->setMaximumWidth(60);
-    const std::pair<const char*, QLineEdit*> fields[] = {{"IP/Host Name", m_host},
-                                                         {"UserName", m_user},
-                                                         {"Password", m_pass},
-                                                         {"Port", m_port}};
+    const std::pair<const char*, QLineEdit*> fields[] = {
+        {"IP/Host Name", m_host}, {"UserName", m_user}, {"Password", m_pass}, {"Port", m_port}};
     for (const auto& [label, field] : fields) {
         row->addWidget(new QLabel(QLatin1String(label), this));
         row->addWidget(field);

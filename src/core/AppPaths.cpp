@@ -12,12 +12,6 @@ QString programDir() {
     return dir;
 }
 
-QString tempDir() {
-    QString dir = QDir::tempPath();
-    if (!dir.endsWith(u'/')) dir += u'/';
-    return dir;
-}
-
 bool resetListingCache(const QString& programDir) {
     QDir listings(programDir + kListingsFolder);
     listings.removeRecursively();

@@ -1,5 +1,5 @@
 // Where the program keeps its files: the per-user data folder (site file, queue files,
-// listing cache) and the temporary folder.
+// listing cache).
 #pragma once
 
 #include <QString>
@@ -8,8 +8,6 @@ namespace AppPaths {
 
 // The data folder with a trailing "/", created when missing.
 QString programDir();
-// The system's temporary folder with a trailing "/".
-QString tempDir();
 // Deletes the listing cache folder with everything in it and creates it again empty.
 bool resetListingCache(const QString& programDir);
 

@@ -309,13 +309,19 @@ protected:
     void HandleError(const QString& msg);
     void SetErrorMessage();
     void DisplayLastResponse();
-    void TriggerRequestDone(int error);
+    // The one place where a request ends: a success moves a sequence on to its next
+    // step; anything else closes what the request opened and reports once, later,
+    // from the loop. A request that has been reported is not ended again.
+    // report: the error the report carries (0 for success); code: the reply code that
+    // decided it (-1: the reply judged last); reply: the engine's own reply text where
+    // no server reply decided it; note: a display line for the trace.
+    void EndRequest(int report, int code = -1, const QString& reply = {}, const QString& note = {});
     // Runs one command with its accepted codes (empty: everything below 500).
     void ExecAsync(TFtpRequest request, const QString& command, std::initializer_list<int> accepted,
                    Handler done = nullptr);
     void HighLevelAsync(TFtpRequest request, TFtpFctSet steps);
     void DoHighLevelAsync();
-    // Fails the operation at hand, later from the loop, with code and reply text.
+    // Fails the operation at hand with an engine-made reply.
     void FailOperation(int code, const QString& reply);
 
     // Reply handlers.
@@ -405,6 +411,9 @@ protected:
     bool m_replyPending = false;
     bool m_aborting = false;
     QByteArray m_receiveBuffer;
+    // The code of the line read last, parsed once, and whether it ends a reply.
+    int m_lineCode = -1;
+    bool m_lineFinal = false;
 
     // Transfer state.
     bool m_appendMode = false;

@@ -2,34 +2,12 @@
 // reporting completion, the closing path, abort and QUIT.
 #include "Ftpcli.h"
 
+#include "FtpReply.h"
+
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
-namespace {
-
-// Blanks, an optional sign, then decimal digits; -1 when there are none.
-int parseCode(const QString& line, int* end = nullptr) {
-    int i = 0;
-    while (i < line.size() &&
-           (line[i] == u' ' || line[i] == u'\t' || line[i] == u'\r' || line[i] == u'\n'))
-        ++i;
-    bool negative = false;
-    if (i < line.size() && (line[i] == u'+' || line[i] == u'-')) negative = line[i++] == u'-';
-    const int start = i;
-    int value = 0;
-    while (i < line.size() && line[i].isDigit() && i - start < 9)
-        value = value * 10 + line[i++].digitValue();
-    if (end) *end = i;
-    if (i == start) return -1;
-    return negative ? -value : value;
-}
-
-bool isFinalLine(const QString& line) {
-    int end = 0;
-    if (line.isEmpty() || !line[0].isDigit() || parseCode(line, &end) < 0) return false;
-    return !(end < line.size() && line[end] == u'-');
-}
-
-} // namespace
+Q_LOGGING_CATEGORY(lcFtpState, "quillon.ftp.state", QtWarningMsg)
 
 const char* FtpStateName(TFtpState state) {
     static const char* names[] = {"ftpNotConnected",  "ftpReady",         "ftpInternalReady",
@@ -186,6 +164,7 @@ void TCustomFtpCli::ApplySocksSettings(TCustomSocksWSocket& socket) {
 
 void TCustomFtpCli::SetState(TFtpState state) {
     if (state == m_state) return;
+    qCDebug(lcFtpState, "%s -> %s", FtpStateName(m_state), FtpStateName(state));
     m_state = state;
     if (OnStateChange) OnStateChange(this);
 }
@@ -266,24 +245,25 @@ void TCustomFtpCli::SendCommand(QString cmd) {
 }
 
 void TCustomFtpCli::FailOperation(int code, const QString& reply) {
-    m_replyPending = false;
-    m_replyHandler = nullptr;
-    m_commandDone = nullptr;
-    m_sequenceStep = false;
-    m_lastReply = reply;
-    m_replyCode = code;
-    m_requestError = code;
-    SetErrorMessage();
-    if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
-    CloseLocal();
-    m_requestDoneSent = false;
-    TriggerRequestDone(code);
+    EndRequest(code, code, reply);
 }
 
-void TCustomFtpCli::TriggerRequestDone(int error) {
+void TCustomFtpCli::EndRequest(int report, int code, const QString& reply, const QString& note) {
     if (m_requestDoneSent) return;
     m_requestDoneSent = true;
-    if (error == 0 && m_sequenceStep) {
+    if (!note.isEmpty()) TriggerDisplay(note);
+    if (!reply.isEmpty()) m_lastReply = reply;
+    if (code >= 0) m_replyCode = code;
+    if (report != 0) {
+        m_requestError = code >= 0 ? code : report;
+        SetErrorMessage();
+        // A failure ends the sequence it belongs to, and nothing of the request may
+        // still be waiting for the server.
+        m_replyPending = false;
+        m_replyHandler = nullptr;
+        m_commandDone = nullptr;
+        m_sequenceStep = false;
+    } else if (m_sequenceStep) {
         if (m_state != ftpAbort) SetState(ftpInternalReady);
         DoHighLevelAsync();
         return;
@@ -298,6 +278,7 @@ void TCustomFtpCli::TriggerRequestDone(int error) {
     m_inSequence = false;
     m_sequenceStep = false;
     m_pendingSteps = 0;
+    const int error = report;
     QMetaObject::invokeMethod(
         this,
         [this, error] {
@@ -355,13 +336,7 @@ void TCustomFtpCli::OpenAsync() {
 }
 
 void TCustomFtpCli::ConnectionFailed(int error, const QString& reply) {
-    m_lastReply = reply;
-    m_replyCode = 500;
-    m_requestError = 500;
-    SetErrorMessage();
-    m_replyPending = false;
-    m_sequenceStep = false;
-    TriggerRequestDone(error);
+    EndRequest(error, 500, reply);
 }
 
 static QString socketFailureReply(int error) {
@@ -423,6 +398,8 @@ void TCustomFtpCli::ControlDataAvailable() {
         while (!line.isEmpty() && (line.endsWith('\r') || line.endsWith('\n')))
             line.chop(1);
         m_lastReply = QString::fromUtf8(line);
+        m_lineCode = FtpReply::code(m_lastReply);
+        m_lineFinal = FtpReply::isFinal(m_lastReply);
         m_receiveBuffer.remove(0, end + endLength);
         if (OnResponse) OnResponse(this);
         if (!self) return;
@@ -436,7 +413,7 @@ void TCustomFtpCli::HandleReplyLine() {
     case ftpWaitingBanner:
         return BannerLine();
     case ftpWaitingResponse:
-        if (!isFinalLine(m_lastReply)) return;
+        if (!m_lineFinal) return;
         if (!m_replyHandler) return HandleError(QStringLiteral("Program error: FNext is nil"));
         m_replyPending = false;
         (this->*m_replyHandler)();
@@ -449,15 +426,15 @@ void TCustomFtpCli::HandleReplyLine() {
 
 void TCustomFtpCli::BannerLine() {
     DisplayLastResponse();
-    if (!isFinalLine(m_lastReply)) return;
-    m_replyCode = parseCode(m_lastReply);
+    if (!m_lineFinal) return;
+    m_replyCode = m_lineCode;
     m_replyPending = false;
     if (m_replyCode == 220) {
         SetState(ftpConnected);
         QPointer<TCustomFtpCli> self(this);
         if (OnSessionConnected) OnSessionConnected(this, 0);
         if (!self) return;
-        TriggerRequestDone(0);
+        EndRequest(0);
         return;
     }
     SetErrorMessage();
@@ -467,8 +444,7 @@ void TCustomFtpCli::BannerLine() {
 
 void TCustomFtpCli::StandardReplyHandler() {
     DisplayLastResponse();
-    int end = 0;
-    m_replyCode = parseCode(m_lastReply, &end);
+    m_replyCode = m_lineCode;
     if (m_acceptedCodes[0] != 0) {
         m_requestError = m_replyCode;
         for (int code : m_acceptedCodes) {
@@ -478,38 +454,16 @@ void TCustomFtpCli::StandardReplyHandler() {
                 break;
             }
         }
-        if (m_requestError != 0) SetErrorMessage();
-    } else if (m_replyCode < 500) {
-        m_requestError = 0;
     } else {
-        m_requestError = m_replyCode;
-        SetErrorMessage();
+        m_requestError = m_replyCode < 500 ? 0 : m_replyCode;
     }
     if (m_passive && m_replyCode == 227) m_passiveReply = m_lastReply;
     if (m_requestError == 0) {
         if (m_lastStep == ftpFctSize) {
-            const int afterCode = end;
-            m_remoteSize = m_lastReply.mid(afterCode).trimmed().section(u' ', 0, 0).toLongLong();
+            m_remoteSize = FtpReply::size(m_lastReply);
         } else if (m_lastStep == ftpFctCwd || m_lastStep == ftpFctMkd || m_lastStep == ftpFctPwd ||
                    m_lastStep == ftpFctCDup) {
-            // "text" after the code, a doubled quote standing for one quote.
-            m_quotedPath.clear();
-            int i = end;
-            while (i < m_lastReply.size() && (m_lastReply[i] == u' ' || m_lastReply[i] == u'\t'))
-                ++i;
-            if (i < m_lastReply.size() && m_lastReply[i] == u'"') {
-                for (++i; i < m_lastReply.size(); ++i) {
-                    if (m_lastReply[i] == u'"') {
-                        if (i + 1 < m_lastReply.size() && m_lastReply[i + 1] == u'"') {
-                            m_quotedPath += u'"';
-                            ++i;
-                            continue;
-                        }
-                        break;
-                    }
-                    m_quotedPath += m_lastReply[i];
-                }
-            }
+            m_quotedPath = FtpReply::quotedPath(m_lastReply);
         }
     }
     if (m_commandDone) {
@@ -517,7 +471,7 @@ void TCustomFtpCli::StandardReplyHandler() {
         m_commandDone = nullptr;
         (this->*done)();
     } else {
-        TriggerRequestDone(m_requestError);
+        EndRequest(m_requestError);
     }
 }
 
@@ -547,7 +501,7 @@ void TCustomFtpCli::ControlSessionClosed(int error) {
     }
     m_replyPending = false;
     m_replyHandler = nullptr;
-    TriggerRequestDone(result);
+    EndRequest(result);
 }
 
 void TCustomFtpCli::AbortAsync() {

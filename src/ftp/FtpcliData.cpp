@@ -5,6 +5,8 @@
 // connection have happened, in either order.
 #include "Ftpcli.h"
 
+#include "FtpReply.h"
+
 #include <arpa/inet.h>
 
 namespace {
@@ -58,28 +60,9 @@ void TCustomFtpCli::PortAsync() {
     ExecAsync(ftpPortAsync, command, {200, 227});
 }
 
-// The port from "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)"; the host numbers are
-// not used: the data connection goes where the control connection went. False when
-// the reply does not hold six numbers in parentheses.
-static bool passivePort(const QString& reply, int& port) {
-    const int open = reply.indexOf(u'(');
-    const int close = reply.indexOf(u')', open + 1);
-    if (open < 0 || close < 0) return false;
-    const QStringList numbers = reply.mid(open + 1, close - open - 1).split(u',');
-    if (numbers.size() != 6) return false;
-    int values[6];
-    for (int i = 0; i < 6; ++i) {
-        bool ok = false;
-        values[i] = numbers[i].trimmed().toInt(&ok);
-        if (!ok || values[i] < 0 || values[i] > 255) return false;
-    }
-    port = ((values[4] << 8) | values[5]) & 0xffff;
-    return true;
-}
-
 bool TCustomFtpCli::ConnectPassive(const std::function<void(int)>& connected, QString* failure) {
     int port = 0;
-    if (!passivePort(m_passiveReply, port)) {
+    if (!FtpReply::passivePort(m_passiveReply, port)) {
         *failure =
             QStringLiteral("425 Cannot read the data port from the reply: ") + m_passiveReply;
         return false;
@@ -201,8 +184,7 @@ void TCustomFtpCli::TransferEndCheck() {
     if (!m_transferReplyDone || !m_dataLinkClosed) return;
     TransfertStats();
     m_restartOffset = 0;
-    m_requestError = m_dataLinkError;
-    TriggerRequestDone(m_dataLinkError);
+    EndRequest(m_dataLinkError);
 }
 
 void TCustomFtpCli::DataClosed(int error) {
@@ -242,15 +224,7 @@ void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QStri
     if (holdsLineBreak(m_hostFileName)) return FailOperation(501, kLineBreakReply);
     m_replyPending = true;
     m_dataSocket->OnSessionAvailable = [this](TCustomWSocket*, uint16_t) { DownloadAccept(); };
-    auto fail550 = [this](const QString& reply) {
-        m_lastReply = reply;
-        m_replyCode = 550;
-        SetErrorMessage();
-        m_dataSocket->Close();
-        m_requestError = 550;
-        m_replyPending = false;
-        TriggerRequestDone(550);
-    };
+    auto fail550 = [this](const QString& reply) { EndRequest(550, 550, reply); };
     if (!m_displayFileFlag) {
         CloseLocal();
         if (!OpenLocalForDownload())
@@ -323,38 +297,23 @@ void TCustomFtpCli::DownloadData() {
 
 // The data command was refused: the transfer never started.
 void TCustomFtpCli::RefuseTransfer() {
-    SetErrorMessage();
-    m_replyHandler = nullptr;
-    m_dataSocket->Close();
-    CloseLocal();
     m_restartOffset = 0;
-    m_requestError = m_replyCode;
-    TriggerRequestDone(m_replyCode);
+    EndRequest(m_replyCode);
 }
 
 // The final reply of a transfer was not a success.
 void TCustomFtpCli::FailTransfer(const QString& note) {
-    SetErrorMessage();
-    CloseLocal();
-    m_dataSocket->Close();
-    TriggerDisplay(note);
-    m_requestError = m_replyCode;
-    TriggerRequestDone(m_replyCode);
+    EndRequest(m_replyCode, -1, {}, note);
 }
 
 void TCustomFtpCli::DataConnectFailed(int error) {
-    m_lastReply = QStringLiteral("Unable to establish data connection, error #%1").arg(error);
-    m_replyCode = 550;
-    SetErrorMessage();
-    m_dataSocket->Close();
-    m_requestError = 550;
-    m_replyPending = false;
-    TriggerRequestDone(550);
+    EndRequest(550, 550,
+               QStringLiteral("Unable to establish data connection, error #%1").arg(error));
 }
 
 void TCustomFtpCli::DownloadFirstReply() {
     DisplayLastResponse();
-    m_replyCode = m_lastReply.left(3).toInt();
+    m_replyCode = m_lineCode;
     if (m_replyCode != 150 && m_replyCode != 125) return RefuseTransfer();
     m_replyHandler = &TCustomFtpCli::DownloadSecondReply;
     m_replyPending = true;
@@ -362,7 +321,7 @@ void TCustomFtpCli::DownloadFirstReply() {
 
 void TCustomFtpCli::DownloadSecondReply() {
     DisplayLastResponse();
-    m_replyCode = m_lastReply.left(3).toInt();
+    m_replyCode = m_lineCode;
     if (m_replyCode != 125 && m_replyCode != 226 && m_replyCode != 250) {
         return FailTransfer(QStringLiteral("! RETR/LIST/NLST Failed"));
     }
@@ -396,19 +355,12 @@ void TCustomFtpCli::StartUpload(bool append) {
     m_transferredBytes = 0;
     m_dataLinkError = 0;
     if (holdsLineBreak(m_hostFileName)) return FailOperation(501, kLineBreakReply);
+    // A refusal on this side: shown as a note (the last reply stays the server's), or,
+    // for a socket failure, recorded as the reply.
     auto fail426 = [this](const QString& message, bool display) {
-        if (display) {
-            m_errorMessage = message;
-            TriggerDisplay(QStringLiteral("! ") + message);
-        } else {
-            m_lastReply = message;
-            SetErrorMessage();
-        }
-        m_replyCode = 426;
-        m_dataSocket->Close();
-        m_requestError = 426;
-        m_replyPending = false;
-        TriggerRequestDone(426);
+        if (!display) return EndRequest(426, 426, message);
+        m_errorMessage = message;
+        EndRequest(426, 426, {}, QStringLiteral("! ") + message);
     };
     bool cancel = false;
     TriggerReadyToTransmit(cancel);
@@ -525,7 +477,7 @@ void TCustomFtpCli::UploadPump(int error) {
 
 void TCustomFtpCli::UploadFirstReply() {
     DisplayLastResponse();
-    m_replyCode = m_lastReply.left(3).toInt();
+    m_replyCode = m_lineCode;
     if (m_replyCode != 150 && m_replyCode != 125) return RefuseTransfer();
     m_storeAccepted = true;
     m_replyHandler = &TCustomFtpCli::UploadSecondReply;
@@ -540,7 +492,7 @@ void TCustomFtpCli::UploadFirstReply() {
 
 void TCustomFtpCli::UploadSecondReply() {
     DisplayLastResponse();
-    m_replyCode = m_lastReply.left(3).toInt();
+    m_replyCode = m_lineCode;
     if (m_replyCode != 226 && m_replyCode != 250)
         return FailTransfer(QStringLiteral("! STOR Failed"));
     m_transferReplyDone = true;

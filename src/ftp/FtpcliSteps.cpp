@@ -137,7 +137,7 @@ void TCustomFtpCli::RestAsync() {
         m_replyHandler = &TCustomFtpCli::StandardReplyHandler;
         m_commandDone = nullptr;
         m_requestError = 0;
-        TriggerRequestDone(0);
+        EndRequest(0);
         return;
     }
     ExecAsync(ftpRestAsync, QStringLiteral("REST %1").arg(m_restartOffset), {});
@@ -216,12 +216,13 @@ void TCustomFtpCli::DoHighLevelAsync() {
                                     ? static_cast<const FtpException&>(e).message()
                                     : QString::fromUtf8(e.what());
         m_savedReplyCode = -1;
+        m_requestDoneSent = false; // the step never started: this sequence still owes its report
         return FailOperation(500, QStringLiteral("500 ") + message);
     }
     m_pendingSteps = 0;
     m_sequenceStep = false;
     m_requestDoneSent = false;
-    TriggerRequestDone(m_sequenceError);
+    EndRequest(m_sequenceError);
 }
 
 namespace {

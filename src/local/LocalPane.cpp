@@ -17,8 +17,8 @@ LocalPane::LocalPane(QWidget* parent) : QWidget(parent) {
     m_localadd->setObjectName(QStringLiteral("localadd"));
     m_refresh =
         makeToolButton(this, "refresh_local", QStringLiteral("Refresh"), QStyle::SP_BrowserReload);
-    m_goUp =
-        makeToolButton(this, "go_up", QStringLiteral("One Level Up"), QStyle::SP_FileDialogToParent);
+    m_goUp = makeToolButton(this, "go_up", QStringLiteral("One Level Up"),
+                            QStyle::SP_FileDialogToParent);
     bar->addWidget(m_localadd, 1);
     bar->addWidget(m_refresh);
     bar->addWidget(m_goUp);

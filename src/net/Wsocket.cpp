@@ -14,6 +14,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+const char* SocketStateName(TSocketState state) {
+    static const char* names[] = {"wsInvalidState", "wsOpened",    "wsBound",     "wsConnecting",
+                                  "wsConnected",    "wsAccepting", "wsListening", "wsClosed"};
+    return (state >= wsInvalidState && state <= wsClosed) ? names[state] : "?";
+}
+
 namespace {
 
 int lastSocketError() {
@@ -125,8 +131,7 @@ QString TCustomWSocket::PeerAddr() {
     sockaddr_in sin{};
     socklen_t len = sizeof sin;
     if (::getpeername(m_handle, reinterpret_cast<sockaddr*>(&sin), &len) != 0) {
-        m_lastError = lastSocketError();
-        SocketError(QStringLiteral("GetPeerName"));
+        SystemCallFailed(QStringLiteral("GetPeerName"));
         return QStringLiteral("error");
     }
     return WSocketDottedAddr(sin.sin_addr.s_addr);
@@ -137,8 +142,7 @@ QString TCustomWSocket::PeerPort() {
     sockaddr_in sin{};
     socklen_t len = sizeof sin;
     if (::getpeername(m_handle, reinterpret_cast<sockaddr*>(&sin), &len) != 0) {
-        m_lastError = lastSocketError();
-        SocketError(QStringLiteral("GetPeerPort"));
+        SystemCallFailed(QStringLiteral("GetPeerPort"));
         return QStringLiteral("error");
     }
     return QString::number(ntohs(sin.sin_port));
@@ -186,6 +190,11 @@ void TCustomWSocket::RaiseException(const QString& text) {
         return;
     }
     RaiseExceptionText(text);
+}
+
+void TCustomWSocket::SystemCallFailed(const QString& where) {
+    m_lastError = lastSocketError();
+    SocketError(where);
 }
 
 void TCustomWSocket::SocketError(const QString& where) {
@@ -429,8 +438,7 @@ void TCustomWSocket::setLingerOption() {
         return RaiseException(QStringLiteral("Cannot set linger option at this time"));
     linger l{m_lingerOnOff == wsLingerOn ? 1 : 0, m_lingerTimeout};
     if (::setsockopt(m_handle, SOL_SOCKET, SO_LINGER, &l, sizeof l) != 0) {
-        m_lastError = lastSocketError();
-        SocketError(QStringLiteral("setsockopt(SO_LINGER)"));
+        SystemCallFailed(QStringLiteral("setsockopt(SO_LINGER)"));
     }
 }
 
@@ -463,8 +471,7 @@ void TCustomWSocket::Connect() {
     m_sendQueue.clear();
     m_handle = ::socket(AF_INET, m_type | SOCK_NONBLOCK | SOCK_CLOEXEC, m_proto);
     if (m_handle == INVALID_SOCKET) {
-        m_lastError = lastSocketError();
-        return SocketError(QStringLiteral("Connect (socket)"));
+        return SystemCallFailed(QStringLiteral("Connect (socket)"));
     }
     ++m_generation;
     m_closeReported = false;
@@ -472,21 +479,18 @@ void TCustomWSocket::Connect() {
     const int on = 1;
     if (m_type == SOCK_STREAM) {
         if (::setsockopt(m_handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
-            m_lastError = lastSocketError();
-            return SocketError(QStringLiteral("setsockopt(SO_REUSEADDR)"));
+            return SystemCallFailed(QStringLiteral("setsockopt(SO_REUSEADDR)"));
         }
         setLingerOption();
         if (::setsockopt(m_handle, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) {
-            m_lastError = lastSocketError();
-            return SocketError(QStringLiteral("setsockopt(SO_KEEPALIVE)"));
+            return SystemCallFailed(QStringLiteral("setsockopt(SO_KEEPALIVE)"));
         }
         if (m_localPortNum != 0 || m_localAddr != QLatin1String("0.0.0.0")) BindSocket();
     } else {
         BindSocket();
         if (m_sin.sin_addr.s_addr == INADDR_BROADCAST &&
             ::setsockopt(m_handle, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
-            m_lastError = lastSocketError();
-            return SocketError(QStringLiteral("setsockopt(SO_BROADCAST)"));
+            return SystemCallFailed(QStringLiteral("setsockopt(SO_BROADCAST)"));
         }
     }
     watchEvents();
@@ -501,8 +505,7 @@ void TCustomWSocket::Connect() {
         updateWriteWatch();
         return;
     }
-    m_lastError = lastSocketError();
-    SocketError(QStringLiteral("Connect"));
+    SystemCallFailed(QStringLiteral("Connect"));
 }
 
 void TCustomWSocket::Listen() {
@@ -522,8 +525,7 @@ void TCustomWSocket::Listen() {
     m_sendQueue.clear();
     m_handle = ::socket(AF_INET, m_type | SOCK_NONBLOCK | SOCK_CLOEXEC, m_proto);
     if (m_handle == INVALID_SOCKET) {
-        m_lastError = lastSocketError();
-        return SocketError(QStringLiteral("socket"));
+        return SystemCallFailed(QStringLiteral("socket"));
     }
     ++m_generation;
     m_closeReported = false;
@@ -540,8 +542,7 @@ void TCustomWSocket::Listen() {
     ChangeState(wsBound);
     if (m_type == SOCK_STREAM) {
         if (::listen(m_handle, 5) != 0) {
-            m_lastError = lastSocketError();
-            return SocketError(QStringLiteral("Listen"));
+            return SystemCallFailed(QStringLiteral("Listen"));
         }
         ChangeState(wsListening);
         watchEvents();
@@ -561,8 +562,7 @@ TSocket TCustomWSocket::Accept() {
     }
     const TSocket h = ::accept4(m_handle, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (h == INVALID_SOCKET) {
-        m_lastError = lastSocketError();
-        SocketError(QStringLiteral("Accept"));
+        SystemCallFailed(QStringLiteral("Accept"));
     }
     return h;
 }
@@ -791,7 +791,7 @@ bool TCustomWSocket::TryToSend() {
         // A broken connection ends the session; Linux reports a peer gone while we
         // send as EPIPE, where Windows reports a reset or an abort.
         if (error == WSAECONNRESET || error == WSAENOTSOCK || error == WSAENOTCONN ||
-            error == WSAEINVAL || error == WSAECONNABORTED || error == 10058) {
+            error == WSAEINVAL || error == WSAECONNABORTED || error == WSAESHUTDOWN) {
             m_closeReported = true;
             Close();
             if (self) TriggerSessionClosed(error);
@@ -863,8 +863,7 @@ int TCustomWSocket::GetRcvdCount() {
     if (m_handle == INVALID_SOCKET) return -1;
     int waiting = 0;
     if (::ioctl(m_handle, FIONREAD, &waiting) != 0) {
-        m_lastError = lastSocketError();
-        SocketError(QStringLiteral("ioctlSocket"));
+        SystemCallFailed(QStringLiteral("ioctlSocket"));
         return -1;
     }
     return waiting;
@@ -962,7 +961,7 @@ void TCustomWSocket::lookupDone(const QHostInfo& info) {
         error = WSAHOST_NOT_FOUND;
         break;
     default:
-        error = 11002;
+        error = WSATRY_AGAIN;
         break;
     }
     if (error == 0 && m_reverseLookup) {

@@ -65,9 +65,12 @@ enum : int {
     WSAECONNABORTED = 10053,
     WSAECONNRESET = 10054,
     WSAENOTCONN = 10057,
+    WSAESHUTDOWN = 10058,
     WSAECONNREFUSED = 10061,
     WSANOTINITIALISED = 10093,
     WSAHOST_NOT_FOUND = 11001,
+    WSATRY_AGAIN = 11002,
+    WSANO_RECOVERY = 11003,
     WSANO_DATA = 11004,
 };
 
@@ -235,6 +238,8 @@ protected:
     // Raises, or fires OnError when it is set (then returns).
     void RaiseException(const QString& text);
     void SocketError(const QString& where);
+    // A system call failed: errno becomes the last error, handled as SocketError does.
+    void SystemCallFailed(const QString& where);
     void ChangeState(TSocketState newState);
     bool TryToSend();
     void ReceiveLoop(int error);

@@ -48,7 +48,6 @@ public:
     bool OpenRow(const RemoteRow& row);
 
     TFtpClient& Client() { return m_client; }
-    QString StateText() const { return QString::number(int(m_client.State())); }
     QString DisplayedDirectory() const { return m_displayedDirectory; }
     bool IsConnected() const { return m_client.Connected(); }
     int SiteIndex() const { return m_siteIndex; }

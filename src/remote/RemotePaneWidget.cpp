@@ -49,8 +49,8 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     // Without a completer a Return reports only through the line edit, so one Enter
     // changes directory once.
     m_address->setCompleter(nullptr);
-    m_refresh = makeToolButton(this, "refresh_remote", QStringLiteral("Refresh"),
-                               QStyle::SP_BrowserReload);
+    m_refresh =
+        makeToolButton(this, "refresh_remote", QStringLiteral("Refresh"), QStyle::SP_BrowserReload);
     m_up = makeToolButton(this, "remote_up", QStringLiteral("One Level Up"),
                           QStyle::SP_FileDialogToParent);
     bar->addWidget(m_address, 1);
@@ -102,8 +102,8 @@ void RemotePaneWidget::buildMenu() {
     m_refreshAction = menuAction("Remote_Refresh", QStringLiteral("Refresh"), Qt::Key_F5);
     m_bookMark = menuAction("Remote_BookMark", QStringLiteral("BookMark Current Folder"));
     m_menu->addSeparator();
-    m_selectAll = menuAction("Remote_SelectAll", QStringLiteral("Select All"),
-                             QKeySequence::SelectAll);
+    m_selectAll =
+        menuAction("Remote_SelectAll", QStringLiteral("Select All"), QKeySequence::SelectAll);
     m_invertSelection = menuAction("Remote_InvertSelection", QStringLiteral("Invert Selection"));
     // The shortcuts work while the remote list has the focus.
     for (QAction* a : m_menu->actions())

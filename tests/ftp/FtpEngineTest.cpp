@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -500,6 +501,34 @@ TEST_F(FtpEngineTest, ProxyUserForm) {
     client.SetPort(QStringLiteral("2121"));
     login();
     EXPECT_EQ(server.transcript.first(), QStringLiteral("USER tester@ftp.example.org:2121"));
+}
+
+} // namespace
+
+namespace {
+
+QStringList g_stateTrace;
+
+void recordStateTrace(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (qstrcmp(context.category, "quillon.ftp.state") == 0) g_stateTrace << message;
+}
+
+TEST_F(FtpEngineTest, EveryStateChangeIsTracedByName) {
+    QLoggingCategory::setFilterRules(QStringLiteral("quillon.ftp.state.debug=true"));
+    g_stateTrace.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordStateTrace);
+    login();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    // Open, USER and PASS, each step through the internal ready state, then ready.
+    EXPECT_EQ(
+        g_stateTrace,
+        (QStringList{"ftpReady -> ftpDnsLookup", "ftpDnsLookup -> ftpWaitingBanner",
+                     "ftpWaitingBanner -> ftpConnected", "ftpConnected -> ftpInternalReady",
+                     "ftpInternalReady -> ftpWaitingResponse",
+                     "ftpWaitingResponse -> ftpInternalReady",
+                     "ftpInternalReady -> ftpWaitingResponse",
+                     "ftpWaitingResponse -> ftpInternalReady", "ftpInternalReady -> ftpReady"}));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The browsing session without a window: a small recording pane stands in for the
 // remote pane and the window's session commands.
+#include "NavigationManager.h"
 #include "AppPaths.h"
 #include "FakeFtpServer.h"
-#include "NavigationManager.h"
 #include "RealServers.h"
 #include "Scratch.h"
 #include "TestLoop.h"
@@ -84,8 +84,8 @@ protected:
 TEST_F(NavigationTest, QuickConnectLogsInListsAndShowsTheRows) {
     server.downloadData = "-rw-r--r-- 1 qq zz 1536 Jan 1 2000 file.txt\r\n"
                           "drwxr-xr-x 2 qq zz 0 Jan 1 2000 sub\r\n";
-    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
-                         QStringLiteral("pw"), server.port());
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("pw"),
+                         server.port());
     ASSERT_TRUE(listed(2)) << server.transcript.join('|').toStdString();
     EXPECT_EQ(verbs(), (QStringList{"USER", "PASS", "PWD", "TYPE", "PORT", "LIST"}));
     EXPECT_EQ(server.transcript[3], QStringLiteral("TYPE A"));
@@ -173,11 +173,11 @@ TEST_F(NavigationTest, TheProxyComesFromTheSettingsAndReconnectReachesTheSameSer
 
 TEST_F(NavigationTest, KeepAliveFollowsTheSetting) {
     server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
-    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
-                         QStringLiteral("pw"), server.port());
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("pw"),
+                         server.port());
     ASSERT_TRUE(listed());
     ASSERT_TRUE(session.KeepAliveTimer().isActive()); // on by default
-    session.KeepAliveTimer().setInterval(50);          // the product waits 30 s
+    session.KeepAliveTimer().setInterval(50);         // the product waits 30 s
     ASSERT_TRUE(waitFor([&] { return server.transcript.contains("NOOP"); }, 5000));
     settings.setFlag(Setting::NOOP, false);
     EXPECT_FALSE(session.KeepAliveTimer().isActive());
@@ -199,8 +199,8 @@ TEST(NavigationRealServer, BrowsesPyftpdlibAndServesFetchedFoldersFromTheCache) 
     SettingsSource settings;
     Navigation_Manager session(pane, pane, log, settings, AppPaths::programDir());
     session.OpenSession(QStringLiteral("127.0.0.1"), server.user, server.password,
-                        QString::number(server.port), QStringLiteral("pub"),
-                        QStringLiteral("/tmp"), 4);
+                        QString::number(server.port), QStringLiteral("pub"), QStringLiteral("/tmp"),
+                        4);
     ASSERT_TRUE(waitFor([&] { return pane.rows.size() == 2 && pane.paneEnabled; }, 15000));
     EXPECT_EQ(pane.names(), (QStringList{"deeper", "readme.txt"}));
     EXPECT_EQ(session.SiteIndex(), 4);
