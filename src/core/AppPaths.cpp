@@ -1,13 +1,23 @@
 #include "AppPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace AppPaths {
 
+constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+
+bool makeOwnerOnlyFolder(const QString& path) {
+    if (!QDir().mkpath(path)) return false;
+    return QFile::setPermissions(path, kOwnerOnly);
+}
+
 QString programDir() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dir);
+    // It holds passwords (sites, queues) and what servers listed: the user's alone.
+    makeOwnerOnlyFolder(dir);
     if (!dir.endsWith(u'/')) dir += u'/';
     return dir;
 }
@@ -15,7 +25,7 @@ QString programDir() {
 bool resetListingCache(const QString& programDir) {
     QDir listings(programDir + kListingsFolder);
     listings.removeRecursively();
-    return QDir().mkpath(listings.path());
+    return makeOwnerOnlyFolder(listings.path());
 }
 
 } // namespace AppPaths

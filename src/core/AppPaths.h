@@ -8,6 +8,8 @@ namespace AppPaths {
 
 // The data folder with a trailing "/", created when missing.
 QString programDir();
+// Creates the folder (with its parents) and makes it readable by its owner only.
+bool makeOwnerOnlyFolder(const QString& path);
 // Deletes the listing cache folder with everything in it and creates it again empty.
 bool resetListingCache(const QString& programDir);
 

@@ -1,6 +1,30 @@
 #include "FtpReply.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+
+FtpReplyReader::Result FtpReplyReader::next(Line& line) {
+    const qsizetype end = m_acceptLF ? m_buffer.indexOf('\n') : m_buffer.indexOf("\r\n");
+    if (end < 0) return room() <= 0 ? Result::LineTooLong : Result::NeedMore;
+    const qsizetype used = end + (m_acceptLF ? 1 : 2);
+    QByteArray raw = m_buffer.left(end);
+    while (!raw.isEmpty() && (raw.endsWith('\r') || raw.endsWith('\n')))
+        raw.chop(1);
+    m_buffer.remove(0, used);
+    line.early = m_early > 0;
+    m_early = std::max<qsizetype>(0, m_early - used);
+    line.text = QString::fromUtf8(raw);
+    line.code = FtpReply::code(line.text);
+    line.final = FtpReply::isFinal(line.text);
+    m_replyLines = line.final ? 0 : m_replyLines + 1;
+    return m_replyLines > kMaxReplyLines ? Result::ReplyTooLong : Result::Line;
+}
+
+void FtpReplyReader::clear() {
+    m_buffer.clear();
+    m_early = 0;
+    m_replyLines = 0;
+}
 
 namespace FtpReply {
 
@@ -63,10 +87,28 @@ QString quotedPath(const QString& reply) {
     return path;
 }
 
+qint64 byteCount(const QString& text) {
+    constexpr qint64 kLimit = qint64(1) << 62;
+    if (text.isEmpty() || text.size() > 19) return -1;
+    qint64 value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9' || value > kLimit / 10) return -1;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value <= kLimit ? value : -1;
+}
+
 qint64 size(const QString& reply) {
     int end = 0;
     code(reply, &end);
-    return reply.mid(end).trimmed().section(u' ', 0, 0).toLongLong();
+    return byteCount(reply.mid(end).trimmed().section(u' ', 0, 0));
+}
+
+qint64 announcedSize(const QString& reply) {
+    static const QRegularExpression bytes(QStringLiteral("\\((\\d+) bytes?\\)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = bytes.match(reply);
+    return m.hasMatch() ? byteCount(m.captured(1)) : -1;
 }
 
 } // namespace FtpReply

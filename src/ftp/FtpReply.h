@@ -1,9 +1,47 @@
-// Reading FTP reply lines (RFC 959): the code at the start of a line, whether the line
-// ends a reply, and the values the engine takes from particular replies (227, 257,
-// 213). Pure text functions; they never look beyond the line they are given.
+// Reading FTP replies (RFC 959): the reader that splits the control connection's bytes
+// into reply lines within fixed limits, the code at the start of a line, whether the
+// line ends a reply, and the values the engine takes from particular replies (227, 257,
+// 213, the byte count of a 150). The text functions never look beyond the line they are
+// given; none of this touches a socket.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+// The control connection's bytes as reply lines. A line may be at most kBufferSize - 1
+// bytes and one reply at most kMaxReplyLines lines: a server that exceeds either can
+// no longer be followed.
+class FtpReplyReader {
+public:
+    static constexpr int kBufferSize = 4096;
+    static constexpr int kMaxReplyLines = 10000;
+
+    struct Line {
+        QString text; // without its line end
+        int code = -1;
+        bool final = false;
+        // The line had begun to arrive before the last command was sent, so it cannot
+        // be that command's reply.
+        bool early = false;
+    };
+    enum class Result { Line, NeedMore, LineTooLong, ReplyTooLong };
+
+    // Lines end with LF (true) or only with CR LF (false).
+    void setAcceptLF(bool on) { m_acceptLF = on; }
+    // How many bytes may be appended now.
+    int room() const { return kBufferSize - 1 - int(m_buffer.size()); }
+    void append(const char* data, int n) { m_buffer.append(data, n); }
+    Result next(Line& line);
+    // A command goes out now: nothing received so far can be its reply.
+    void commandSent() { m_early = m_buffer.size(); }
+    void clear();
+
+private:
+    QByteArray m_buffer;
+    qsizetype m_early = 0;
+    int m_replyLines = 0;
+    bool m_acceptLF = true;
+};
 
 namespace FtpReply {
 
@@ -25,7 +63,14 @@ bool passivePort(const QString& reply, int& port);
 // quote standing for one quote. "" when the text after the code does not open a quote.
 QString quotedPath(const QString& reply);
 
-// The size of a 213 reply: the first word after the code as a number, 0 when it is none.
+// A byte count as servers write it: decimal digits only, no sign, at most 2^62.
+// -1 when the text is anything else.
+qint64 byteCount(const QString& text);
+
+// The size of a 213 reply: the first word after the code, by the byteCount rule.
 qint64 size(const QString& reply);
+
+// The byte count a 150 reply announces, "(1048576 bytes)"; -1 when it names none.
+qint64 announcedSize(const QString& reply);
 
 } // namespace FtpReply

@@ -6,10 +6,15 @@
 // from the event loop, through OnRequestDone. TFtpClient adds blocking forms that pump
 // the event loop until the report or a time-out.
 //
-// The engine never sends a command argument that holds CR or LF, and never shows a
-// password through OnDisplay.
+// The engine never sends a command argument that holds a control character (TAB
+// aside), and never shows a password through OnDisplay. It keeps the control
+// connection in step: a reply that answers no waiting request is shown and dropped, and
+// the replies still owed to a request that ended early are consumed as they arrive. A
+// request with no byte from the server for InactivityTimeout seconds ends with a
+// time-out, and so does a reply that never ends.
 #pragma once
 
+#include "FtpReply.h"
 #include "Wsocket.h"
 
 #include <QElapsedTimer>
@@ -17,6 +22,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
@@ -139,6 +145,11 @@ private:
     QString m_message;
 };
 
+// True when text holds a character that may not be sent in a command: any control
+// character but TAB.
+bool HoldsControlCharacter(const QString& text);
+extern const QString kControlCharacterReply;
+
 class TCustomFtpCli;
 using TFtpDisplay = std::function<void(TCustomFtpCli* sender, QString& msg)>;
 using TFtpCommand = std::function<void(TCustomFtpCli* sender, QString& cmd)>;
@@ -160,7 +171,8 @@ public:
     // one block per direction.
     static constexpr int kReceiveBlock = 65536;
     static constexpr int kSendBlock = 65536;
-    static constexpr int kReplyBufferSize = 4096;
+    static constexpr int kReplyBufferSize = FtpReplyReader::kBufferSize;
+    static constexpr int kDefaultInactivityTimeout = 30;
 
     explicit TCustomFtpCli(QObject* parent = nullptr);
     ~TCustomFtpCli() override;
@@ -225,6 +237,9 @@ public:
     TFtpRequest CurrentRequest() const { return m_currentRequest; }
     int RequestError() const { return m_requestError; }
     TWSocket* ControlSocket() const { return m_controlSocket; }
+    // Seconds without a byte from the server after which a request ends; 0 never.
+    int InactivityTimeout() const { return m_inactivityTimeout; }
+    void SetInactivityTimeout(int seconds);
     TWSocket* DataSocket() const { return m_dataSocket; }
 
     // Events.
@@ -342,14 +357,25 @@ protected:
     void ControlSessionConnected(int error);
     void ControlDataAvailable();
     void ControlSessionClosed(int error);
+    void LineArrived(const FtpReplyReader::Line& line);
     void HandleReplyLine();
     void BannerLine();
+    // The server can no longer be followed: the request fails with the reason and the
+    // control connection is closed.
+    void ControlOutOfStep(const QString& reply);
+    // Something came from the server (or a request started): the time-out starts over.
+    void NoteActivity();
+    void InactivityTimedOut();
 
     // Data transfers.
     void StartDownload(TFtpFct step, TFtpRequest request, const QString& command);
     void StartUpload(bool append);
     bool OpenLocal(QIODevice::OpenMode mode);
     bool OpenLocalForDownload();
+    // Opens the download's local side the first time the server sends (its 150, or
+    // data before it); false, with the request ended, when it cannot be opened.
+    bool StartLocalDownload();
+    bool LocalTargetWritable() const;
     bool OpenLocalForUpload();
     void CloseLocal();
     QIODevice* Local() const;
@@ -410,10 +436,16 @@ protected:
     // A command was sent and its final reply has not been judged yet.
     bool m_replyPending = false;
     bool m_aborting = false;
-    QByteArray m_receiveBuffer;
+    FtpReplyReader m_reader;
     // The code of the line read last, parsed once, and whether it ends a reply.
     int m_lineCode = -1;
     bool m_lineFinal = false;
+    // Commands sent whose completion (a reply of 200 or more) has not arrived, and how
+    // many of those belong to requests that have ended: their replies are dropped.
+    int m_unanswered = 0;
+    int m_stale = 0;
+    QTimer m_inactivity;
+    int m_inactivityTimeout = kDefaultInactivityTimeout;
 
     // Transfer state.
     bool m_appendMode = false;
@@ -432,6 +464,11 @@ protected:
     std::unique_ptr<QFile> m_localFile;
     bool m_localOpen = false;
     bool m_pendingCR = false; // an ASCII download block ended on CR
+    // What a download is to receive (binary only, -1 unknown): from the 150 reply or
+    // from a SIZE of the same file.
+    qint64 m_expectedBytes = -1;
+    QString m_sizedFile; // the file the last sound SIZE reply was for
+    bool m_localStarted = false;
     QElapsedTimer m_clock;
     qint64 Now() const { return m_clock.elapsed(); }
 };

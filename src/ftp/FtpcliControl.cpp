@@ -9,6 +9,16 @@
 
 Q_LOGGING_CATEGORY(lcFtpState, "quillon.ftp.state", QtWarningMsg)
 
+bool HoldsControlCharacter(const QString& text) {
+    for (QChar c : text) {
+        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f) return true;
+    }
+    return false;
+}
+
+const QString kControlCharacterReply =
+    QStringLiteral("501 Command not sent: it holds a control character");
+
 const char* FtpStateName(TFtpState state) {
     static const char* names[] = {"ftpNotConnected",  "ftpReady",         "ftpInternalReady",
                                   "ftpDnsLookup",     "ftpConnected",     "ftpAbort",
@@ -32,7 +42,9 @@ TCustomFtpCli::TCustomFtpCli(QObject* parent) : QObject(parent) {
     m_controlSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) {
         ControlSessionClosed(e);
     };
-    m_receiveBuffer.reserve(kReplyBufferSize);
+    m_inactivity.setSingleShot(true);
+    connect(&m_inactivity, &QTimer::timeout, this,
+            [this] { Guarded([this] { InactivityTimedOut(); }); });
 }
 
 TCustomFtpCli::~TCustomFtpCli() {
@@ -231,17 +243,21 @@ void TCustomFtpCli::HandleBackGroundException(const std::exception& e) {
 void TCustomFtpCli::SendCommand(QString cmd) {
     if (OnCommand) OnCommand(this, cmd);
     // A line break inside a command would let a file name from a listing, or a typed
-    // command, smuggle further commands to the server.
-    if (cmd.contains(u'\r') || cmd.contains(u'\n')) {
-        TriggerDisplay(QStringLiteral("! Command not sent: it holds a line break"));
-        return FailOperation(501, QStringLiteral("501 Command not sent: it holds a line break"));
+    // command, smuggle further commands to the server; other control characters (a
+    // NUL from a reply's path) have no place in a command either.
+    if (HoldsControlCharacter(cmd)) {
+        TriggerDisplay(QStringLiteral("! Command not sent: it holds a control character"));
+        return FailOperation(501, kControlCharacterReply);
     }
     QString shown = cmd;
     if (shown.startsWith(QLatin1String("PASS "), Qt::CaseInsensitive))
         shown = shown.left(5) + QStringLiteral("*******");
     TriggerDisplay(QStringLiteral("> ") + shown);
-    if (m_controlSocket->State() == wsConnected)
-        m_controlSocket->SendStr((cmd + QStringLiteral("\r\n")).toUtf8());
+    if (m_controlSocket->State() != wsConnected) return;
+    m_reader.commandSent();
+    ++m_unanswered;
+    m_controlSocket->SendStr((cmd + QStringLiteral("\r\n")).toUtf8());
+    NoteActivity();
 }
 
 void TCustomFtpCli::FailOperation(int code, const QString& reply) {
@@ -251,6 +267,8 @@ void TCustomFtpCli::FailOperation(int code, const QString& reply) {
 void TCustomFtpCli::EndRequest(int report, int code, const QString& reply, const QString& note) {
     if (m_requestDoneSent) return;
     m_requestDoneSent = true;
+    // Commands of this request still unanswered: their replies are not the next one's.
+    m_stale = m_unanswered;
     if (!note.isEmpty()) TriggerDisplay(note);
     if (!reply.isEmpty()) m_lastReply = reply;
     if (code >= 0) m_replyCode = code;
@@ -268,6 +286,11 @@ void TCustomFtpCli::EndRequest(int report, int code, const QString& reply, const
         DoHighLevelAsync();
         return;
     }
+    if (report != 0 && m_errorMessage.isEmpty())
+        m_errorMessage = QStringLiteral("Request failed, error #%1 (%2)")
+                             .arg(report)
+                             .arg(WSocketErrorDesc(report));
+    m_inactivity.stop();
     SetState(ftpReady);
     if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
     CloseLocal();
@@ -321,10 +344,12 @@ void TCustomFtpCli::OpenAsync() {
     m_lastStep = ftpFctOpen;
     if (!m_inSequence) m_currentRequest = ftpOpenAsync;
     m_requestDoneSent = false;
-    m_receiveBuffer.clear();
+    m_reader.clear();
+    m_unanswered = m_stale = 0;
     m_requestError = 0;
     SetState(ftpDnsLookup);
     m_replyPending = true;
+    NoteActivity();
     try {
         m_controlSocket->DnsLookup(m_connectionType == ftpProxy ? m_proxyServer : m_hostName);
     } catch (const ESocketException& e) {
@@ -375,53 +400,100 @@ void TCustomFtpCli::ControlSessionConnected(int error) {
 
 void TCustomFtpCli::ControlDataAvailable() {
     QPointer<TCustomFtpCli> self(this);
-    const int room = kReplyBufferSize - 1 - int(m_receiveBuffer.size());
+    if (m_reader.room() <= 0) {
+        return ControlOutOfStep(
+            QStringLiteral("421 Reply line longer than %1 bytes: connection closed by 1Quillon")
+                .arg(kReplyBufferSize - 1));
+    }
     char chunk[kReplyBufferSize];
-    const int n = m_controlSocket->Receive(chunk, room);
-    // A reply line that fills the whole buffer leaves no room: taken as the end of
-    // the connection, like a peer that closed.
-    if (n == 0) return m_controlSocket->Close();
+    const int n = m_controlSocket->Receive(chunk, m_reader.room());
+    if (n == 0) return m_controlSocket->Close(); // the server closed
     if (n < 0) return;
-    m_receiveBuffer.append(chunk, n);
-    while (!m_receiveBuffer.isEmpty()) {
-        qsizetype end = -1;
-        int endLength = 0;
-        if (m_options & ftpAcceptLF) {
-            end = m_receiveBuffer.indexOf('\n');
-            endLength = 1;
-        } else {
-            end = m_receiveBuffer.indexOf("\r\n");
-            endLength = 2;
+    m_reader.setAcceptLF(m_options & ftpAcceptLF);
+    m_reader.append(chunk, n);
+    NoteActivity();
+    for (;;) {
+        FtpReplyReader::Line line;
+        switch (m_reader.next(line)) {
+        case FtpReplyReader::Result::NeedMore:
+            return;
+        case FtpReplyReader::Result::LineTooLong:
+            return ControlOutOfStep(
+                QStringLiteral("421 Reply line longer than %1 bytes: connection closed by 1Quillon")
+                    .arg(kReplyBufferSize - 1));
+        case FtpReplyReader::Result::ReplyTooLong:
+            return ControlOutOfStep(
+                QStringLiteral("421 Reply longer than %1 lines: connection closed by 1Quillon")
+                    .arg(FtpReplyReader::kMaxReplyLines));
+        case FtpReplyReader::Result::Line:
+            break;
         }
-        if (end < 0) return;
-        QByteArray line = m_receiveBuffer.left(end);
-        while (!line.isEmpty() && (line.endsWith('\r') || line.endsWith('\n')))
-            line.chop(1);
-        m_lastReply = QString::fromUtf8(line);
-        m_lineCode = FtpReply::code(m_lastReply);
-        m_lineFinal = FtpReply::isFinal(m_lastReply);
-        m_receiveBuffer.remove(0, end + endLength);
-        if (OnResponse) OnResponse(this);
-        if (!self) return;
-        HandleReplyLine();
+        LineArrived(line);
         if (!self || m_controlSocket->State() != wsConnected) return;
     }
 }
 
-void TCustomFtpCli::HandleReplyLine() {
-    switch (m_state) {
-    case ftpWaitingBanner:
-        return BannerLine();
-    case ftpWaitingResponse:
-        if (!m_lineFinal) return;
-        if (!m_replyHandler) return HandleError(QStringLiteral("Program error: FNext is nil"));
-        m_replyPending = false;
-        (this->*m_replyHandler)();
-        return;
-    default:
-        DisplayLastResponse();
+void TCustomFtpCli::LineArrived(const FtpReplyReader::Line& line) {
+    m_lineCode = line.code;
+    m_lineFinal = line.final;
+    const bool completion = line.final && line.code >= 200;
+    // Replies come in the order the commands went out: the first completions belong to
+    // commands of requests that have already ended.
+    if (m_stale > 0) {
+        if (completion) {
+            --m_stale;
+            m_unanswered = std::max(0, m_unanswered - 1);
+        }
+        if (line.final) TriggerDisplay(QStringLiteral("< ") + line.text);
         return;
     }
+    const bool waiting = m_state == ftpWaitingBanner || m_state == ftpWaitingResponse;
+    if (line.early || !waiting) {
+        // No request is waiting for it, or it was on its way before the command went
+        // out: shown, never taken as a request's reply.
+        TriggerDisplay(QStringLiteral("< ") + line.text);
+        return;
+    }
+    if (completion) m_unanswered = std::max(0, m_unanswered - 1);
+    m_lastReply = line.text;
+    QPointer<TCustomFtpCli> self(this);
+    if (OnResponse) OnResponse(this);
+    if (!self) return;
+    HandleReplyLine();
+}
+
+void TCustomFtpCli::ControlOutOfStep(const QString& reply) {
+    EndRequest(421, 421, reply, QStringLiteral("! ") + reply);
+    m_reader.clear();
+    if (m_controlSocket->State() != wsClosed) m_controlSocket->Close();
+}
+
+void TCustomFtpCli::SetInactivityTimeout(int seconds) {
+    m_inactivityTimeout = std::max(0, seconds);
+    if (m_inactivityTimeout == 0) m_inactivity.stop();
+}
+
+void TCustomFtpCli::NoteActivity() {
+    if (m_inactivityTimeout > 0 && !m_requestDoneSent)
+        m_inactivity.start(m_inactivityTimeout * 1000);
+}
+
+void TCustomFtpCli::InactivityTimedOut() {
+    if (m_requestDoneSent) return;
+    // Whatever the server still sends for this request would arrive out of step: the
+    // connection goes, and the engine can be opened again.
+    const bool lookingUp = m_state == ftpDnsLookup;
+    ControlOutOfStep(
+        QStringLiteral("421 Timeout: no reply from the server for %1 s").arg(m_inactivityTimeout));
+    if (lookingUp) m_controlSocket->CancelDnsLookup();
+}
+
+void TCustomFtpCli::HandleReplyLine() {
+    if (m_state == ftpWaitingBanner) return BannerLine();
+    if (!m_lineFinal) return;
+    if (!m_replyHandler) return HandleError(QStringLiteral("Program error: FNext is nil"));
+    m_replyPending = false;
+    (this->*m_replyHandler)();
 }
 
 void TCustomFtpCli::BannerLine() {
@@ -460,7 +532,16 @@ void TCustomFtpCli::StandardReplyHandler() {
     if (m_passive && m_replyCode == 227) m_passiveReply = m_lastReply;
     if (m_requestError == 0) {
         if (m_lastStep == ftpFctSize) {
-            m_remoteSize = FtpReply::size(m_lastReply);
+            // A size that is no sound number is unknown, and the request says so: it
+            // would otherwise become a resume offset.
+            const qint64 size = FtpReply::size(m_lastReply);
+            m_remoteSize = std::max<qint64>(size, 0);
+            m_sizedFile = size >= 0 ? m_hostFileName : QString();
+            if (size < 0) {
+                m_requestError = 501;
+                m_lastReply = QStringLiteral("501 Size not understood: ") + m_lastReply;
+                m_replyCode = 501;
+            }
         } else if (m_lastStep == ftpFctCwd || m_lastStep == ftpFctMkd || m_lastStep == ftpFctPwd ||
                    m_lastStep == ftpFctCDup) {
             m_quotedPath = FtpReply::quotedPath(m_lastReply);

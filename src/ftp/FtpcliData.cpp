@@ -7,17 +7,9 @@
 
 #include "FtpReply.h"
 
+#include <QFileInfo>
+
 #include <arpa/inet.h>
-
-namespace {
-
-bool holdsLineBreak(const QString& s) {
-    return s.contains(u'\r') || s.contains(u'\n');
-}
-
-const QString kLineBreakReply = QStringLiteral("501 Command not sent: a name holds a line break");
-
-} // namespace
 
 // ---------------------------------------------------------------------------------
 // Port step
@@ -184,7 +176,20 @@ void TCustomFtpCli::TransferEndCheck() {
     if (!m_transferReplyDone || !m_dataLinkClosed) return;
     TransfertStats();
     m_restartOffset = 0;
-    EndRequest(m_dataLinkError);
+    if (m_dataLinkError != 0) {
+        // The server may well have said 226: the data did not all arrive.
+        return EndRequest(m_dataLinkError, 426,
+                          QStringLiteral("426 Data connection lost: %1 (error #%2)")
+                              .arg(WSocketErrorDesc(m_dataLinkError))
+                              .arg(m_dataLinkError));
+    }
+    if (m_expectedBytes >= 0 && m_transferredBytes < m_expectedBytes) {
+        return EndRequest(426, 426,
+                          QStringLiteral("426 Transfer incomplete: %1 of %2 bytes received")
+                              .arg(m_transferredBytes)
+                              .arg(m_expectedBytes));
+    }
+    EndRequest(0);
 }
 
 void TCustomFtpCli::DataClosed(int error) {
@@ -221,15 +226,17 @@ void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QStri
     m_transferredBytes = 0;
     m_dataLinkError = 0;
     // Checked before the local file is touched, so a hostile name truncates nothing.
-    if (holdsLineBreak(m_hostFileName)) return FailOperation(501, kLineBreakReply);
+    if (HoldsControlCharacter(m_hostFileName)) return FailOperation(501, kControlCharacterReply);
     m_replyPending = true;
     m_dataSocket->OnSessionAvailable = [this](TCustomWSocket*, uint16_t) { DownloadAccept(); };
     auto fail550 = [this](const QString& reply) { EndRequest(550, 550, reply); };
-    if (!m_displayFileFlag) {
-        CloseLocal();
-        if (!OpenLocalForDownload())
-            return fail550(QStringLiteral("Unable to open local file ") + m_localFileName);
-    }
+    // The local file is opened (and truncated) only once the server sends the file, so
+    // a transfer that never starts leaves what was there; here it is only checked.
+    CloseLocal();
+    m_localStarted = false;
+    m_expectedBytes = -1;
+    if (!m_displayFileFlag && !m_callerStream && !LocalTargetWritable())
+        return fail550(QStringLiteral("Unable to open local file ") + m_localFileName);
     if (m_passive) {
         try {
             QString failure;
@@ -267,6 +274,8 @@ void TCustomFtpCli::DownloadConnected(int error) {
 
 void TCustomFtpCli::DownloadData() {
     if (!Progress()) return;
+    NoteActivity();
+    if (!StartLocalDownload()) return;
     char buffer[kReceiveBlock];
     const int n = m_dataSocket->Receive(buffer, kReceiveBlock);
     if (n > 0) {
@@ -317,6 +326,35 @@ void TCustomFtpCli::DownloadFirstReply() {
     if (m_replyCode != 150 && m_replyCode != 125) return RefuseTransfer();
     m_replyHandler = &TCustomFtpCli::DownloadSecondReply;
     m_replyPending = true;
+    if (m_lastStep == ftpFctGet && Binary()) {
+        // What the file should bring: the 150 reply's count, else a SIZE of this file.
+        // A resumed transfer may announce the whole file (vsftpd) or what is left: only
+        // the smaller count is sure.
+        const qint64 announced = FtpReply::announcedSize(m_lastReply);
+        if (announced >= 0) {
+            m_expectedBytes =
+                m_restartOffset > 0 ? std::max<qint64>(0, announced - m_restartOffset) : announced;
+        } else if (m_remoteSize >= 0 && !m_sizedFile.isEmpty() && m_sizedFile == m_hostFileName) {
+            m_expectedBytes = std::max<qint64>(0, m_remoteSize - m_restartOffset);
+        }
+    }
+    StartLocalDownload();
+}
+
+bool TCustomFtpCli::StartLocalDownload() {
+    if (m_localStarted || m_displayFileFlag) return true;
+    m_localStarted = true;
+    if (OpenLocalForDownload()) return true;
+    // The server is sending already: its reply to the cut transfer is consumed later.
+    EndRequest(550, 550, QStringLiteral("550 Unable to open local file ") + m_localFileName);
+    return false;
+}
+
+bool TCustomFtpCli::LocalTargetWritable() const {
+    const QFileInfo target(m_localFileName);
+    if (target.exists()) return target.isFile() && target.isWritable();
+    const QFileInfo folder(target.absolutePath());
+    return folder.isDir() && folder.isWritable();
 }
 
 void TCustomFtpCli::DownloadSecondReply() {
@@ -345,6 +383,7 @@ void TCustomFtpCli::StartUpload(bool append) {
     if (m_localFileName.isEmpty() && !m_callerStream)
         return HandleError(QStringLiteral("LocalFileName empty"));
     m_appendMode = append;
+    m_expectedBytes = -1; // only downloads are checked against a size
     m_currentRequest = append ? ftpAppendAsync : ftpPutAsync;
     m_transferReplyDone = false;
     m_dataLinkClosed = false;
@@ -354,7 +393,7 @@ void TCustomFtpCli::StartUpload(bool append) {
     m_transferStart = 0;
     m_transferredBytes = 0;
     m_dataLinkError = 0;
-    if (holdsLineBreak(m_hostFileName)) return FailOperation(501, kLineBreakReply);
+    if (HoldsControlCharacter(m_hostFileName)) return FailOperation(501, kControlCharacterReply);
     // A refusal on this side: shown as a note (the last reply stays the server's), or,
     // for a socket failure, recorded as the reply.
     auto fail426 = [this](const QString& message, bool display) {
@@ -443,6 +482,7 @@ void TCustomFtpCli::UploadPump(int error) {
         return;
     }
     if (m_sourceExhausted || !m_storeAccepted || !m_dataLinkOpen) return;
+    NoteActivity(); // the server takes the data
     char block[kSendBlock];
     const qint64 n = Local()->read(block, kSendBlock);
     if (n < 0) {

@@ -91,6 +91,7 @@ void TCustomFtpCli::SystAsync() {
 void TCustomFtpCli::SizeAsync() {
     m_lastStep = ftpFctSize;
     m_remoteSize = 0;
+    m_sizedFile.clear();
     ExecAsync(ftpSizeAsync, QStringLiteral("SIZE ") + m_hostFileName, {213});
 }
 

@@ -149,6 +149,15 @@ int MonthNumber(Text token) {
     return it == pieces.end() ? 0 : it->second;
 }
 
+bool IsMonthToken(Text token) {
+    if (token.size() != 3) return false;
+    for (const Text name : kMonths) {
+        if (upper(token[0]) == name[0] && upper(token[1]) == name[1] && upper(token[2]) == name[2])
+            return true;
+    }
+    return false;
+}
+
 std::string ListingTime(Text token) {
     std::string t = upperCopy(token);
     if (t.size() < 6) return t;
@@ -201,7 +210,8 @@ Text WithoutExtension(Text name) {
 
 void UnixFieldRebuildInto(const std::array<Text, 20>& t, std::string& out) {
     size_t i = 0;
-    while (i < t.size() && MonthNumber(t[i]) == 0)
+    // A whole month token: a one-letter owner or group ("u", "g") is no month.
+    while (i < t.size() && !IsMonthToken(t[i]))
         ++i;
     if (i == t.size()) {
         out.assign("BAD INPUT LINE!");

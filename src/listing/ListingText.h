@@ -43,6 +43,8 @@ int64_t LeadingInteger(Text s);
 std::string TwoDigits(int64_t n);
 // 1..12 for the first month name that contains the upper-cased token, else 0.
 int MonthNumber(Text token);
+// True for a three-letter month abbreviation, in any letter case ("Jan", "SEP").
+bool IsMonthToken(Text token);
 // HH:MM from the time forms servers print (10:30, 03:45PM, 10:30:15).
 std::string ListingTime(Text token);
 // DD/Mon/YYYY, DD-MON-YYYY, MM/DD/YYYY and the like to MM/DD/YYYY.

@@ -175,4 +175,3 @@ int WSocketErrorFromResolver(int gaiError) {
         return WSAHOST_NOT_FOUND;
     }
 }
-

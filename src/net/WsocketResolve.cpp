@@ -158,4 +158,3 @@ QStringList LocalIPList() {
     freeifaddrs(list);
     return out;
 }
-

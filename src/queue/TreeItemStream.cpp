@@ -217,7 +217,11 @@ bool Read(const QByteArray& data, TreeRecord& root, QString* error) {
 
 bool SaveFile(const TreeRecord& root, const QString& path, QString* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Write(root)) < 0 || !file.commit()) {
+    // Queue files and "sites.usm" hold passwords: readable by their owner only.
+    const bool opened = file.open(QIODevice::WriteOnly) &&
+                        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                            QFile::WriteUser);
+    if (!opened || file.write(Write(root)) < 0 || !file.commit()) {
         if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
         return false;
     }

@@ -13,7 +13,10 @@ Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& contro
     connect(&m_keepAlive, &QTimer::timeout, this, &Navigation_Manager::KeepAliveTick);
     connect(&settings, &SettingsSource::changed, this, [this](Setting s) {
         if (s == Setting::NOOP) SetKeepAlive(m_settings.flag(Setting::NOOP));
+        if (s == Setting::InactivityTimeout)
+            m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
     });
+    m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
     BindRequestDone();
     m_client.OnDisplay = [this](TCustomFtpCli*, QString& msg) { m_log.traceLine(msg); };
     m_client.OnSessionClosed = [this](TCustomFtpCli*, uint16_t) { SessionClosed(); };
@@ -215,6 +218,15 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
         } catch (const FtpException& e) {
             m_log.appendLine(e.message(), SessionLog::Error);
         }
+    }
+    if (error != 0) {
+        // A failure the server did not explain itself (a time-out, a refused or lost
+        // connection) would otherwise leave nothing but silence.
+        const QString reason =
+            m_client.ErrorMessage().isEmpty() ? m_client.LastReply() : m_client.ErrorMessage();
+        m_log.appendLine(reason.isEmpty() ? QStringLiteral("Request failed, error #%1").arg(error)
+                                          : reason,
+                         SessionLog::Error);
     }
     const bool connected = m_client.Connected();
     if (!connected) m_pane.ClearRows();

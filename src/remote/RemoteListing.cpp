@@ -8,12 +8,15 @@ namespace RemoteListing {
 QString cacheFile(const QString& programDir, const QString& host, const QString& directory) {
     QString mangled = directory.left(499);
     mangled.replace(u'/', u'_');
-    // A host or path must not lead the file out of the cache folder.
-    QString safeHost = host;
+    // A host or path must not lead the file out of the cache folder, nor name the
+    // folder itself.
+    QString safeHost = host.left(255);
     safeHost.replace(u'/', u'_');
-    if (safeHost == QLatin1String("..") || safeHost == QLatin1String("."))
-        safeHost = QStringLiteral("_");
-    if (mangled == QLatin1String("..") || mangled == QLatin1String("."))
+    safeHost.replace(QChar(0), u'_');
+    mangled.replace(QChar(0), u'_');
+    if (safeHost.isEmpty() || safeHost == QLatin1String("..") || safeHost == QLatin1String("."))
+        safeHost = QStringLiteral("_") + safeHost;
+    if (mangled.isEmpty() || mangled == QLatin1String("..") || mangled == QLatin1String("."))
         mangled = QStringLiteral("_") + mangled;
     return programDir + QStringLiteral("Listings/") + safeHost + u'/' + mangled;
 }

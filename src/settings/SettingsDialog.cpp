@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSoundEffect>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -162,6 +163,17 @@ QWidget* TGlobalSettings::firewallPage() {
     socksForm->addRow(QStringLiteral("Socks Server"), m_socksServer);
     socksForm->addRow(QStringLiteral("Socks Port"), m_socksPort);
     layout->addWidget(socks);
+    auto* timing = new QGroupBox(QStringLiteral("Connection"), page);
+    auto* timingForm = new QFormLayout(timing);
+    m_inactivityTimeout = new QSpinBox(timing);
+    m_inactivityTimeout->setObjectName(QStringLiteral("inactivity_timeout"));
+    m_inactivityTimeout->setRange(0, 3600);
+    m_inactivityTimeout->setSuffix(QStringLiteral(" s"));
+    m_inactivityTimeout->setSpecialValueText(QStringLiteral("Never"));
+    m_inactivityTimeout->setToolTip(
+        QStringLiteral("A request ends when the server sends nothing for this long"));
+    timingForm->addRow(QStringLiteral("Time-out"), m_inactivityTimeout);
+    layout->addWidget(timing);
     layout->addStretch();
     return page;
 }
@@ -329,6 +341,7 @@ SettingsRecord TGlobalSettings::Collect() const {
     r.setInteger(Setting::ZipOptions, m_zipOptions->checkedId());
     r.setText(Setting::TransferCompleteWave, m_completeWave->text());
     r.setText(Setting::TransferErrorWave, m_errorWave->text());
+    r.setInteger(Setting::InactivityTimeout, m_inactivityTimeout->value());
     QStringList extensions;
     for (int i = 0; i < m_asciiExtensions->count(); ++i)
         extensions << m_asciiExtensions->item(i)->text();
@@ -368,6 +381,7 @@ void TGlobalSettings::apply(const SettingsRecord& r) {
     setIndex(m_zipOptions, r.integer(Setting::ZipOptions));
     m_completeWave->setText(r.text(Setting::TransferCompleteWave));
     m_errorWave->setText(r.text(Setting::TransferErrorWave));
+    m_inactivityTimeout->setValue(r.integer(Setting::InactivityTimeout));
     m_asciiExtensions->clear();
     m_asciiExtensions->addItems(r.asciiExtensions());
     m_removeExtension->setEnabled(false);

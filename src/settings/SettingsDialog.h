@@ -16,6 +16,7 @@ class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 class TGlobalSettings : public QDialog {
@@ -65,6 +66,7 @@ private:
     QLineEdit* m_socksPort = nullptr;
     QLineEdit* m_socksUser = nullptr;
     QLineEdit* m_socksPass = nullptr;
+    QSpinBox* m_inactivityTimeout = nullptr;
     QLineEdit* m_newExtension = nullptr;
     QListWidget* m_asciiExtensions = nullptr;
     QPushButton* m_addExtension = nullptr;

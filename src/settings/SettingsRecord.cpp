@@ -38,6 +38,7 @@ const std::array<SettingDef, kSettingCount> kDefs = {{
     {"ZipOptions", K::Integer, "0", false, 0, 1},
     {"TransferCompleteWave", K::Text, "", false},
     {"TransferErrorWave", K::Text, "", false},
+    {"InactivityTimeout", K::Integer, "30", false, 0, 3600},
 }};
 
 void sortExtensions(QStringList& list) {

@@ -1,4 +1,4 @@
-// The settings record: 31 named values and the list of file extensions that are
+// The settings record: 32 named values and the list of file extensions that are
 // transferred in ASCII mode. Values are held as the texts they are stored as, so the
 // store, the dialog and the readers all see one current value.
 #pragma once
@@ -41,8 +41,10 @@ enum class Setting {
     ZipOptions,
     TransferCompleteWave,
     TransferErrorWave,
+    // Seconds without a byte from the server before a request ends (0: never).
+    InactivityTimeout,
 };
-constexpr int kSettingCount = 31;
+constexpr int kSettingCount = 32;
 
 enum class SettingKind {
     Flag,           // "1" or "0"

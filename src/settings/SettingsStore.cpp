@@ -2,6 +2,9 @@
 
 #include "Scramble.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 namespace {
 
 const QString kGroup = QStringLiteral("Settings");
@@ -87,6 +90,13 @@ bool SettingsStore::save(const SettingsRecord& record, QString* error) {
     writeValues(kExtensionGroup, stored, stored);
 
     m_settings.sync();
+    // The file holds the SOCKS password, so it and its folder are the user's alone.
+    const QFileInfo file(m_settings.fileName());
+    QFile::setPermissions(file.absolutePath(), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadUser |
+                                                   QFile::WriteUser | QFile::ExeUser);
+    QFile::setPermissions(file.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ReadUser | QFile::WriteUser);
     if (m_settings.status() != QSettings::NoError) {
         if (error)
             *error =

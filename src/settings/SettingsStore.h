@@ -16,11 +16,11 @@ public:
     // Writes each name/value pair as text, in list order.
     void writeValues(const QString& group, const QStringList& names, const QStringList& values);
 
-    // Reads the 31 values and applies them to the record by their load rules, then the
+    // Reads the 32 values and applies them to the record by their load rules, then the
     // extension list when one is stored. Returns one message per stored value that had
     // to be replaced by its default; the rest of the load goes on regardless.
     QStringList load(SettingsRecord& record);
-    // Writes the 31 values and replaces the stored extension list. False, with a
+    // Writes the 32 values and replaces the stored extension list. False, with a
     // message, when the settings file could not be written.
     bool save(const SettingsRecord& record, QString* error = nullptr);
 

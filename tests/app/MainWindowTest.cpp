@@ -128,6 +128,25 @@ TEST_F(MainWindowTest, ExitSavesEveryValueWithItsDefaultAndTheQueues) {
     EXPECT_EQ(QFileInfo(dataDir() + AppPaths::kFailedQueueFile).size(), 74);
 }
 
+TEST_F(MainWindowTest, FilesThatHoldSecretsAreTheOwnersAlone) {
+    auto w = start();
+    w->ExitApplication();
+    const QFile::Permissions group = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
+    const QFile::Permissions other = QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const QString files[] = {dataDir(),
+                             dataDir() + QStringLiteral("Listings"),
+                             dataDir() + SiteTree::kFileName,
+                             dataDir() + AppPaths::kWorkingQueueFile,
+                             dataDir() + AppPaths::kFailedQueueFile,
+                             stored().fileName(),
+                             QFileInfo(stored().fileName()).absolutePath()};
+    for (const QString& path : files) {
+        ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+        EXPECT_EQ(QFile::permissions(path) & (group | other), QFile::Permissions())
+            << path.toStdString();
+    }
+}
+
 TEST_F(MainWindowTest, ChangedSettingsSurviveARestart) {
     {
         auto w = start();

@@ -142,7 +142,7 @@ TEST_P(FtpServersTest, ResumesDownloadsAndUploads) {
     writeFile(localPath(QStringLiteral("first.bin")), data.left(700000));
     client.SetHostFileName(QStringLiteral("resumed.bin"));
     client.SetLocalFileName(localPath(QStringLiteral("first.bin")));
-    ASSERT_TRUE(client.Put());
+    ASSERT_TRUE(client.Put()) << client.ErrorMessage().toStdString();
     ASSERT_TRUE(client.Size());
     EXPECT_EQ(client.RemoteSize(), 700000);
     writeFile(localPath(QStringLiteral("all.bin")), data);

@@ -78,6 +78,15 @@ protected:
     SessionLog log;
     SettingsSource settings;
     QString programDir;
+    // The log takes its colours from the settings, as the window's does.
+    bool coloured = [this] {
+        log.colourOf = [this](int kind) {
+            static const Setting colours[] = {Setting::ErrorMsgColor, Setting::InfoMsgColor,
+                                              Setting::FtpCommandColor, Setting::FtpResponseColor};
+            return settings.integer(colours[kind]);
+        };
+        return true;
+    }();
     Navigation_Manager session{pane, pane, log, settings, AppPaths::programDir()};
 };
 
@@ -183,6 +192,21 @@ TEST_F(NavigationTest, KeepAliveFollowsTheSetting) {
     EXPECT_FALSE(session.KeepAliveTimer().isActive());
     settings.setFlag(Setting::NOOP, true);
     EXPECT_TRUE(session.KeepAliveTimer().isActive());
+}
+
+TEST_F(NavigationTest, AServerThatNeverAnswersEndsInAnErrorLineAfterTheTimeOut) {
+    server.banner.clear();
+    settings.setInteger(Setting::InactivityTimeout, 1);
+    EXPECT_EQ(session.Client().InactivityTimeout(), 1);
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("pw"),
+                         server.port());
+    ASSERT_TRUE(
+        waitFor([&] { return log.lines().last().text.contains(QLatin1String("Timeout")); }, 5000));
+    EXPECT_EQ(log.lines().last().text,
+              QStringLiteral("421 Timeout: no reply from the server for 1 s"));
+    EXPECT_EQ(log.lines().last().colour, settings.integer(Setting::ErrorMsgColor));
+    EXPECT_FALSE(pane.paneEnabled);
+    EXPECT_FALSE(session.IsConnected());
 }
 
 TEST(NavigationRealServer, BrowsesPyftpdlibAndServesFetchedFoldersFromTheCache) {

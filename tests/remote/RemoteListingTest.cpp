@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(RemoteListing, KilobytesWithTwoDecimals) {
@@ -26,8 +28,17 @@ TEST(RemoteListing, CacheFileNames) {
     EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux/")),
               QStringLiteral("/data/Listings/h/_pub_linux_"));
     // Nothing a server or a host name says may lead outside the cache folder.
-    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral(".."), QStringLiteral("..")),
-              QStringLiteral("/data/Listings/_/_.."));
+    const std::tuple<QString, QString, QString> hostile[] = {
+        {"..", "..", "/data/Listings/_../_.."},
+        {".", ".", "/data/Listings/_./_."},
+        {"", "", "/data/Listings/_/_"},
+        {"../../etc", "/x", "/data/Listings/.._.._etc/_x"},
+        {QStringLiteral("h") + QChar(0) + "x", QStringLiteral("/a") + QChar(0),
+         "/data/Listings/h_x/_a_"},
+    };
+    for (const auto& [host, directory, file] : hostile) {
+        EXPECT_EQ(RemoteListing::cacheFile(dir, host, directory), file) << host.toStdString();
+    }
 }
 
 TEST(RemoteListing, RowsFollowTheFolderAndLinkRules) {

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <sys/socket.h>
+
 FakeFtpServer::FakeFtpServer() {
     m_control.listen(QHostAddress::LocalHost, 0);
     connect(&m_control, &QTcpServer::newConnection, this, [this] {
@@ -51,7 +53,7 @@ void FakeFtpServer::withData(const std::function<void(QTcpSocket*)>& then) {
 void FakeFtpServer::startDownload() {
     const QByteArray payload = downloadData.mid(restOffset);
     restOffset = 0;
-    if (!dataBeforePreliminary) send("150 Opening data connection\r\n");
+    if (!dataBeforePreliminary) send(preliminaryReply);
     withData([this, payload](QTcpSocket* d) {
         d->write(payload);
         connect(d, &QTcpSocket::disconnected, this, [this] {
@@ -70,6 +72,14 @@ void FakeFtpServer::startDownload() {
 void FakeFtpServer::startUpload() {
     send("150 Ok to send data\r\n");
     withData([this](QTcpSocket* d) {
+        if (resetUpload) {
+            // A zero linger turns the close into a reset.
+            const linger l{1, 0};
+            ::setsockopt(int(d->socketDescriptor()), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+            d->abort();
+            send("226 Transfer complete\r\n");
+            return;
+        }
         auto take = [this, d] { uploaded += d->readAll(); };
         connect(d, &QTcpSocket::readyRead, this, take);
         connect(d, &QTcpSocket::disconnected, this, [this, take] {

@@ -34,6 +34,10 @@ public:
     bool keepDataOpen = false;
     // Sent once the download's data connection has closed.
     QByteArray finalDownloadReply = "226 Transfer complete\r\n";
+    // The preliminary reply of a download.
+    QByteArray preliminaryReply = "150 Opening data connection\r\n";
+    // An upload's data connection is reset at once, and 226 sent all the same.
+    bool resetUpload = false;
 
     QStringList transcript;
     QByteArray uploaded;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-// The 31 settings as a first exit stores them, in storage order.
+// The 32 settings as a first exit stores them, in storage order.
 inline constexpr std::pair<const char*, const char*> kStoredDefaults[] = {
     {"ToolBar", "1"},
     {"QuickBar", "0"},
@@ -34,4 +34,5 @@ inline constexpr std::pair<const char*, const char*> kStoredDefaults[] = {
     {"FileRenameOption", "0"},
     {"ZipOptions", "0"},
     {"TransferCompleteWave", ""},
-    {"TransferErrorWave", ""}};
+    {"TransferErrorWave", ""},
+    {"InactivityTimeout", "30"}};
