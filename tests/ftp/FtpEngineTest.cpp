@@ -1,6 +1,4 @@
-#include "FakeFtpServer.h"
-#include "FtpRecorder.h"
-#include "Scratch.h"
+#include "ScriptedFtpTest.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -12,40 +10,14 @@
 
 namespace {
 
-class FtpEngineTest : public ::testing::Test {
+class FtpEngineTest : public ScriptedFtpTest {
 protected:
-    void SetUp() override {
-        client.SetHostName(QStringLiteral("127.0.0.1"));
-        client.SetPort(server.port());
-        client.SetUserName(QStringLiteral("tester"));
-        client.SetPassWord(QStringLiteral("s3cret-pass"));
-        rec.attach(client);
-    }
-    // Opens and logs in; asserts success.
-    void login() {
-        client.ConnectAsync();
-        ASSERT_EQ(rec.waitDone(), 0) << client.LastReply().toStdString();
-    }
-    QString localPath(const QString& name) const { return scratchDir() + u'/' + name; }
-    static QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    static void writeFile(const QString& path, const QByteArray& data) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
     static QByteArray pattern(int size) {
         QByteArray b(size, Qt::Uninitialized);
         for (int i = 0; i < size; ++i)
             b[i] = char((i * 31) ^ (i >> 8));
         return b;
     }
-
-    FakeFtpServer server;
-    TFtpClient client;
-    FtpRecorder rec;
 };
 
 TEST_F(FtpEngineTest, MultiLineBannerIsShownWholeAndReportedOnce) {

@@ -1,9 +1,7 @@
 // The engine against servers that misbehave: each case scripts one fault and checks
 // that the engine stays in step, ends the request with a readable reason, and destroys
 // nothing on the local side.
-#include "FakeFtpServer.h"
-#include "FtpRecorder.h"
-#include "Scratch.h"
+#include "ScriptedFtpTest.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,38 +12,13 @@
 
 namespace {
 
-class FtpHardeningTest : public ::testing::Test {
+class FtpHardeningTest : public ScriptedFtpTest {
 protected:
-    void SetUp() override {
-        client.SetHostName(QStringLiteral("127.0.0.1"));
-        client.SetPort(server.port());
-        client.SetUserName(QStringLiteral("tester"));
-        client.SetPassWord(QStringLiteral("pw"));
-        rec.attach(client);
-    }
-    void login() {
-        client.ConnectAsync();
-        ASSERT_EQ(rec.waitDone(), 0) << client.LastReply().toStdString();
-    }
-    QString localPath(const QString& name) const { return scratchDir() + u'/' + name; }
-    static void writeFile(const QString& path, const QByteArray& data) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
-    static QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     // Runs one request and returns its report's error (-1: none came).
     int run(void (TCustomFtpCli::*operation)(), int timeoutMs = 10000) {
         (client.*operation)();
         return rec.waitDone(timeoutMs);
     }
-
-    FakeFtpServer server;
-    TFtpClient client;
-    FtpRecorder rec;
 };
 
 TEST_F(FtpHardeningTest, AFailedDataConnectionLeavesTheRepliesInStep) {
@@ -56,7 +29,8 @@ TEST_F(FtpHardeningTest, AFailedDataConnectionLeavesTheRepliesInStep) {
     server.intercept = [closed, &listPending](FakeFtpServer& s, const QString& line) {
         if (line == QLatin1String("PWD") && listPending) {
             // Replies keep the order of the commands: PWD's comes after LIST's.
-            QTimer::singleShot(300, &s, [&s] { s.send("257 \"/home/test\" is the current directory\r\n"); });
+            QTimer::singleShot(300, &s,
+                               [&s] { s.send("257 \"/home/test\" is the current directory\r\n"); });
             return true;
         }
         if (line == QLatin1String("PASV")) {
@@ -102,10 +76,7 @@ TEST_F(FtpHardeningTest, RepliesThatBelongToNoRequestAreShownAndDropped) {
     TFtpClient other;
     FtpRecorder otherRec;
     otherRec.attach(other);
-    other.SetHostName(QStringLiteral("127.0.0.1"));
-    other.SetPort(server.port());
-    other.SetUserName(QStringLiteral("tester"));
-    other.SetPassWord(QStringLiteral("wrong"));
+    aimAt(other, server, QStringLiteral("wrong"));
     server.intercept = [](FakeFtpServer& s, const QString& line) {
         if (line.startsWith(QLatin1String("USER"))) {
             s.send("331 Password required\r\n230 Logged in\r\n");
@@ -136,7 +107,8 @@ TEST_F(FtpHardeningTest, AServerThatNeverGreetsTimesOutAndTheEngineOpensAgain) {
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_GT(ticks, 10);
-    EXPECT_EQ(client.ErrorMessage(), QStringLiteral("421 Timeout: no reply from the server for 1 s"));
+    EXPECT_EQ(client.ErrorMessage(),
+              QStringLiteral("421 Timeout: no reply from the server for 1 s"));
     EXPECT_FALSE(client.Connected());
 
     FakeFtpServer good;
@@ -188,16 +160,14 @@ TEST_F(FtpHardeningTest, AnOverlongLineSaysWhatHappened) {
     TFtpClient c;
     FtpRecorder r;
     r.attach(c);
-    c.SetHostName(QStringLiteral("127.0.0.1"));
-    c.SetPort(other.port());
-    c.SetUserName(QStringLiteral("u"));
-    c.SetPassWord(QStringLiteral("p"));
+    aimAt(c, other);
     c.ConnectAsync();
     ASSERT_EQ(r.waitDone(), 0);
     c.PwdAsync();
     EXPECT_EQ(r.waitDone(), 421);
-    EXPECT_EQ(c.ErrorMessage(),
-              QStringLiteral("421 Reply line longer than 4095 bytes: connection closed by 1Quillon"));
+    EXPECT_EQ(
+        c.ErrorMessage(),
+        QStringLiteral("421 Reply line longer than 4095 bytes: connection closed by 1Quillon"));
 }
 
 TEST_F(FtpHardeningTest, ASizeThatIsNoSoundNumberIsAFailure) {
@@ -288,7 +258,8 @@ TEST_F(FtpHardeningTest, ControlCharactersFromARepliedPathAreNeverSent) {
     const qsizetype sent = server.transcript.size();
     client.SetHostDirName(client.QuotedPath());
     EXPECT_EQ(run(&TCustomFtpCli::CwdAsync), 501);
-    EXPECT_EQ(client.LastReply(), QStringLiteral("501 Command not sent: it holds a control character"));
+    EXPECT_EQ(client.LastReply(),
+              QStringLiteral("501 Command not sent: it holds a control character"));
     spinFor(50);
     EXPECT_EQ(server.transcript.size(), sent);
     // TAB is allowed, every other control character not.

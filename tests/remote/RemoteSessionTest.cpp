@@ -10,12 +10,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -300,6 +302,33 @@ TEST_F(ScriptedSessionTest, AddressBoxRefreshAndHistory) {
         10000));
     EXPECT_EQ(server.transcript[sent], QStringLiteral("CWD /home/test"));
     EXPECT_EQ(control<QComboBox>(w.get(), "remoteadd")->count(), 1);
+}
+
+TEST_F(ScriptedSessionTest, AServerThatNeverGreetsEndsInAnErrorLineWhileTheWindowStaysResponsive) {
+    server.banner.clear();
+    control<QSpinBox>(settingsDialog(w.get()), "inactivity_timeout")->setValue(2);
+    control<QPushButton>(settingsDialog(w.get()), "setOK")->click();
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return control<QTextEdit>(w.get(), "ftplog")
+                ->toPlainText()
+                .contains(QStringLiteral("421 Timeout: no reply from the server for 2 s"));
+        },
+        6000));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_GE(elapsed, 1900);
+    EXPECT_LT(elapsed, 4000);
+    // The loop ran all along: about one tick every 20 ms.
+    EXPECT_GT(ticks, elapsed / 20 / 2);
+    EXPECT_FALSE(w->Navigation()->IsConnected());
+    EXPECT_FALSE(control<QTreeWidget>(w.get(), "remoteListView")->isEnabled());
 }
 
 TEST_F(ScriptedSessionTest, DisconnectEmptiesAndDisablesThePane) {
