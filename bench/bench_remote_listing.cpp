@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
     client.SetTimeout(120);
     client.SetHostDirName(QStringLiteral("/big"));
     if (!client.Connect() || !client.Cwd() || !client.TypeAscii()) return 1;
-    const QString file = RemoteListing::cacheFile(
-        AppPaths::programDir(), QStringLiteral("127.0.0.1"), QStringLiteral("/big"));
+    const QString file =
+        RemoteListing::cacheFile(AppPaths::programDir(), QStringLiteral("127.0.0.1"),
+                                 QString::number(server.port), server.user, QStringLiteral("/big"));
     QDir().mkpath(QFileInfo(file).path());
     client.SetLocalFileName(file);
 

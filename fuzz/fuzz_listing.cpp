@@ -14,21 +14,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t start = 0;
     while (start <= text.size()) {
         const size_t end = text.find('\n', start);
-        const std::string_view line =
-            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         columns.names.emplace_back(line);
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
-    for (ListingTexts* l : {&columns.sizes, &columns.types, &columns.dates, &columns.times,
-                            &columns.linkTargets, &columns.attributes, &columns.owners,
-                            &columns.groups}) {
+    for (ListingTexts* l :
+         {&columns.sizes, &columns.types, &columns.dates, &columns.times, &columns.linkTargets,
+          &columns.attributes, &columns.owners, &columns.groups}) {
         l->assign(columns.names.size(), std::string());
     }
     ParseListing(columns, vms, 2024);
-    for (const ListingTexts* l : {&columns.sizes, &columns.types, &columns.dates, &columns.times,
-                                  &columns.linkTargets, &columns.attributes, &columns.owners,
-                                  &columns.groups}) {
+    for (const ListingTexts* l :
+         {&columns.sizes, &columns.types, &columns.dates, &columns.times, &columns.linkTargets,
+          &columns.attributes, &columns.owners, &columns.groups}) {
         if (l->size() != columns.names.size()) std::abort();
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "ToolButton.h"
 #include "WinColour.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -27,6 +28,7 @@ LogView::LogView(SessionLog& log, QWidget* parent) : QWidget(parent), m_log(log)
     m_text->setReadOnly(true);
     m_text->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_text, &QTextEdit::customContextMenuRequested, this, &LogView::showMenu);
+    buildActions();
     auto* header = new QHBoxLayout;
     header->addStretch();
     header->addWidget(m_close);
@@ -52,34 +54,48 @@ void LogView::append(const SessionLog::Line& line) {
     m_text->verticalScrollBar()->setValue(m_text->verticalScrollBar()->maximum());
 }
 
-void LogView::showMenu(const QPoint& at) {
-    QMenu menu(m_text);
-    const bool selected = m_text->textCursor().hasSelection();
-    auto item = [&menu, this](const QString& text, const QKeySequence& key,
-                              const std::function<void()>& run) {
-        QAction* a = menu.addAction(text);
+void LogView::buildActions() {
+    auto item = [this](const char* name, const QString& text, const QKeySequence& key,
+                       const std::function<void()>& run) {
+        auto* a = new QAction(text, m_text);
+        a->setObjectName(QLatin1String(name));
         a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetShortcut);
         connect(a, &QAction::triggered, this, run);
+        m_text->addAction(a);
         return a;
     };
     // The log is read-only: Undo, Cut and Clear Selected change nothing.
-    item(QStringLiteral("Undo"), QKeySequence::Undo, [] {});
-    QAction* copy = item(QStringLiteral("Copy"), QKeySequence::Copy, [this] { m_text->copy(); });
-    QAction* cut = item(QStringLiteral("Cut"), QKeySequence::Cut, [] {});
-    QAction* clearSelected = item(QStringLiteral("Clear Selected"), {}, [] {});
-    item(QStringLiteral("Clear All"), QKeySequence::Delete, [this] { m_log.clear(); });
-    item(QStringLiteral("Save Log"), {}, [this] {
-        QFileDialog dialog(this, QStringLiteral("Save Log"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("log"));
-        dialog.setNameFilter(QStringLiteral("1Quillon Log (*.log)"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-        QString error;
-        if (!m_log.save(dialog.selectedFiles().first(), &error))
-            QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
-    });
-    item(QStringLiteral("Select All"), QKeySequence::SelectAll, [this] { m_text->selectAll(); });
-    for (QAction* a : {copy, cut, clearSelected})
+    m_undo = item("log_undo", QStringLiteral("Undo"), QKeySequence::Undo, [] {});
+    m_copy =
+        item("log_copy", QStringLiteral("Copy"), QKeySequence::Copy, [this] { m_text->copy(); });
+    m_cut = item("log_cut", QStringLiteral("Cut"), QKeySequence::Cut, [] {});
+    m_clearSelected = item("log_clear_selected", QStringLiteral("Clear Selected"), {}, [] {});
+    m_clearAll = item("log_clear_all", QStringLiteral("Clear All"), QKeySequence::Delete,
+                      [this] { m_log.clear(); });
+    m_save = item("log_save", QStringLiteral("Save Log"), {}, [this] { saveLog(); });
+    m_selectAll = item("log_select_all", QStringLiteral("Select All"), QKeySequence::SelectAll,
+                       [this] { m_text->selectAll(); });
+}
+
+void LogView::showMenu(const QPoint& at) {
+    const bool selected = m_text->textCursor().hasSelection();
+    for (QAction* a : {m_copy, m_cut, m_clearSelected})
         a->setEnabled(selected);
+    QMenu menu(m_text);
+    menu.addActions({m_undo, m_copy, m_cut, m_clearSelected, m_clearAll, m_save, m_selectAll});
     menu.exec(m_text->viewport()->mapToGlobal(at));
+    for (QAction* a : {m_copy, m_cut, m_clearSelected})
+        a->setEnabled(true);
+}
+
+void LogView::saveLog() {
+    QFileDialog dialog(this, QStringLiteral("Save Log"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("log"));
+    dialog.setNameFilter(QStringLiteral("1Quillon Log (*.log)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    QString error;
+    if (!m_log.save(dialog.selectedFiles().first(), &error))
+        QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
 }

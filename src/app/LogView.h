@@ -22,9 +22,14 @@ signals:
 
 private:
     void append(const SessionLog::Line& line);
+    void buildActions();
     void showMenu(const QPoint& at);
+    void saveLog();
 
     SessionLog& m_log;
     QToolButton* m_close = nullptr;
     QTextEdit* m_text = nullptr;
+    // The pop-up's commands; their shortcuts work whenever the log has the focus.
+    QAction *m_undo = nullptr, *m_copy = nullptr, *m_cut = nullptr, *m_clearSelected = nullptr,
+            *m_clearAll = nullptr, *m_save = nullptr, *m_selectAll = nullptr;
 };

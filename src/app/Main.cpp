@@ -101,6 +101,7 @@ QWidget* TMainform::buildRightPane() {
     m_logSplitter = new QSplitter(Qt::Vertical, m_rightSide);
     m_logSplitter->setObjectName(QStringLiteral("log_splitter"));
     m_remotePane = new RemotePaneWidget;
+    m_remoteCommands = m_remotePane;
     connect(m_remotePane, &RemotePaneWidget::downloadAllowed, m_a.Download_Button,
             &QAction::setEnabled);
     m_logView = new LogView(m_log);
@@ -178,6 +179,18 @@ void TMainform::FormCreate() {
 void TMainform::CreateDialogs() {
     m_about = new TAboutBox(this);
     m_settings = new TGlobalSettings(*this, m_settingsSource, this);
+    const QStringList problems = m_settings->LoadProblems();
+    if (!problems.isEmpty()) {
+        // Once, at start-up: later showings of the dialog load the same values again.
+        auto* box = new QMessageBox(
+            QMessageBox::Critical, QStringLiteral("1Quillon"),
+            QStringLiteral("Some stored settings could not be read and were reset:\n\n") +
+                problems.join(u'\n'),
+            QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("settings_problems"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
 }
 
 void TMainform::SaveAllState() {
@@ -208,7 +221,7 @@ void TMainform::closeEvent(QCloseEvent* event) {
     hide();
 }
 
-void TMainform::showFromTray() {
+void TMainform::BringToFront() {
     if (isMinimized()) showMaximized();
     show();
     raise();
@@ -392,6 +405,11 @@ void TMainform::SetSessionControls(bool connected) {
         m_a.Stop_Button->setEnabled(false);
         m_a.Abort1->setEnabled(false);
     }
+}
+
+void TMainform::ShowStatus(const QString& text) {
+    m_statusLeft->setText(text);
+    m_statusLeft->setToolTip(text);
 }
 
 void TMainform::SetIdleControls(bool idle) {

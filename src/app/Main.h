@@ -80,6 +80,10 @@ public:
     // SessionControls.
     void SetSessionControls(bool connected) override;
     void SetIdleControls(bool idle) override;
+    void ShowStatus(const QString& text) override;
+
+    // Shows the window and brings it to the front (the tray's "Open", a second start).
+    void BringToFront();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,7 +102,6 @@ private:
     void toggleViewOf(Setting s);
     void settingsButtonClick();
     void routeToFocusedPane(void (PaneCommands::*command)());
-    void showFromTray();
     void bindRemoteSession();
     int logColour(int kind) const;
 
@@ -134,7 +137,7 @@ private:
         QAction *View_Button, *NewFolder_Button, *Copy_Button, *Cut_Button, *Delete_Button,
             *Abort_Button, *Upload_Button, *Download_Button, *Stop_Button, *Settings_Button,
             *UploadAsZip_Button, *Rename_Button, *Reconnect_Button, *QuickConnect_Button,
-            *NewSite_Button, *Open_Button, *Paste_Button;
+            *NewSite_Button, *Open_Button, *Paste_Button, *BMShapedButton1;
         QAction *NewFtpSite1, *Exit1;
         QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *InvertSelection1, *Settings1;
         QAction *Toolbar1, *QuickBar1;

@@ -186,6 +186,9 @@ void TMainform::buildToolbar() {
     button(&m_a.Cut_Button, "Cut_Button", QStringLiteral("Cut"), QStyle::SP_DialogDiscardButton);
     button(&m_a.Paste_Button, "Paste_Button", QStringLiteral("Paste"),
            QStyle::SP_DialogApplyButton);
+    // The second Paste of the original, a shaped button beside the first.
+    button(&m_a.BMShapedButton1, "BMShapedButton1", QStringLiteral("Paste"),
+           QStyle::SP_DialogApplyButton);
     button(&m_a.Rename_Button, "Rename_Button", QStringLiteral("Rename"),
            QStyle::SP_FileDialogDetailedView);
     button(&m_a.Delete_Button, "Delete_Button", QStringLiteral("Delete"), QStyle::SP_TrashIcon);
@@ -214,8 +217,10 @@ void TMainform::buildToolbar() {
             [this] { routeToFocusedPane(&PaneCommands::NewFolder); });
     connect(m_a.Cut_Button, &QAction::triggered, this,
             [this] { routeToFocusedPane(&PaneCommands::Cut); });
-    connect(m_a.Paste_Button, &QAction::triggered, this,
-            [this] { routeToFocusedPane(&PaneCommands::Paste); });
+    for (QAction* paste : {m_a.Paste_Button, m_a.BMShapedButton1}) {
+        connect(paste, &QAction::triggered, this,
+                [this] { routeToFocusedPane(&PaneCommands::Paste); });
+    }
     connect(m_a.Rename_Button, &QAction::triggered, this,
             [this] { routeToFocusedPane(&PaneCommands::Rename); });
     connect(m_a.Delete_Button, &QAction::triggered, this,
@@ -233,7 +238,7 @@ void TMainform::buildTray() {
     m_a.trayOpen->setEnabled(false);
     m_a.trayExit = menuTray->addAction(QStringLiteral("Exit"));
     m_a.trayExit->setObjectName(QStringLiteral("trayExit"));
-    connect(m_a.trayOpen, &QAction::triggered, this, &TMainform::showFromTray);
+    connect(m_a.trayOpen, &QAction::triggered, this, &TMainform::BringToFront);
     connect(m_a.trayExit, &QAction::triggered, this, &TMainform::ExitApplication);
     m_tray = new QSystemTrayIcon(AppIcon(), this);
     m_tray->setObjectName(QStringLiteral("sxTrayIcon1"));
@@ -241,8 +246,7 @@ void TMainform::buildTray() {
     m_tray->setContextMenu(menuTray);
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-                    showFromTray();
+                if (reason == QSystemTrayIcon::DoubleClick) BringToFront();
             });
     m_trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     if (m_trayAvailable) m_tray->show();

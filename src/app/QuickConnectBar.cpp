@@ -3,6 +3,7 @@
 #include "ToolButton.h"
 
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -27,6 +28,7 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
     m_pass->setEchoMode(QLineEdit::Password);
     m_port = lineEdit(this, "quickport", QStringLiteral("21"));
     m_port->setMaximumWidth(60);
+    m_port->setValidator(new QIntValidator(1, 65535, m_port));
     const std::pair<const char*, QLineEdit*> fields[] = {
         {"IP/Host Name", m_host}, {"UserName", m_user}, {"Password", m_pass}, {"Port", m_port}};
     for (const auto& [label, field] : fields) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& controls, SessionLog& log,
@@ -38,6 +39,12 @@ void Navigation_Manager::QuickConnect(const QString& host, const QString& user,
             "Please Enter the valid values for:\n\tHost Name\n\tUser Name\n\tPassword\n\tPort"));
         return;
     }
+    bool numeric = false;
+    const int number = port.toInt(&numeric);
+    if (!numeric || number < 1 || number > 65535) {
+        m_pane.ShowMessage(QStringLiteral("The port must be a number from 1 to 65535."));
+        return;
+    }
     OpenSession(host, user, password, port, QString(), QString(), -1);
 }
 
@@ -50,6 +57,8 @@ void Navigation_Manager::OpenSession(const QString& host, const QString& user,
         m_client.Abort();
     }
     m_pane.ClearAddressBox();
+    m_pane.ClearRows();
+    m_displayedDirectory.clear();
     m_log.appendLine(QString(54, u'*'), SessionLog::Information);
     m_log.appendLine(QStringLiteral("Connecting to ") + host + QStringLiteral("....."),
                      SessionLog::Information);
@@ -70,7 +79,24 @@ void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
                                       int siteIndex) {
     const QString type = m_settings.text(Setting::ConnectionType);
     const SettingsRecord& settings = m_settings.record();
+    // A connection through a proxy or SOCKS server that is not set would silently go
+    // straight to the server.
+    const Setting needed = type == QLatin1String("Proxy")            ? Setting::ProxyServer
+                           : type.startsWith(QLatin1String("Socks")) ? Setting::SocksServer
+                                                                     : Setting::ConnectionType;
+    if (needed != Setting::ConnectionType && settings.text(needed).trimmed().isEmpty()) {
+        const QString text =
+            QStringLiteral("The connection type is %1, but no %2 is set (Settings, page "
+                           "\"Firewall/Socks\").")
+                .arg(type, needed == Setting::ProxyServer ? QStringLiteral("Proxy Server")
+                                                          : QStringLiteral("Socks Server"));
+        m_log.appendLine(text, SessionLog::Error);
+        m_controls.ShowStatus(QStringLiteral("Not connected: ") + text);
+        m_pane.ShowMessage(text);
+        return;
+    }
     m_localDirectory = localDirectory;
+    m_loggedIn = false;
     BindRequestDone();
     m_client.SetHostName(host);
     m_client.SetUserName(user);
@@ -105,13 +131,43 @@ void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
                                                                       : ftpSocks5);
     } else {
         m_client.SetConnectionType(ftpDirect);
+        m_client.SetPassive(false); // a SOCKS or proxy session before left it passive
     }
     m_siteIndex = siteIndex;
     try {
         m_client.OpenAsync();
     } catch (const FtpException& e) {
         m_log.appendLine(e.message(), SessionLog::Error);
+        m_controls.ShowStatus(QStringLiteral("Not connected: ") + e.message());
+        return;
     }
+    // The attempt can be given up at any time, greeting or not.
+    m_controls.ShowStatus(QStringLiteral("Connecting to %1...").arg(host));
+    m_controls.SetSessionControls(true);
+    m_controls.SetIdleControls(false);
+}
+
+bool Navigation_Manager::Connecting() const {
+    const TFtpState s = m_client.State();
+    return !m_loggedIn && (s == ftpDnsLookup || s == ftpWaitingBanner || s == ftpConnected ||
+                           (m_client.Connected() && s == ftpWaitingResponse));
+}
+
+void Navigation_Manager::CancelConnecting() {
+    m_client.Abort();
+    m_log.appendLine(QStringLiteral("Connection attempt cancelled"), SessionLog::Error);
+    m_controls.ShowStatus(QStringLiteral("Not connected: connection attempt cancelled"));
+    m_controls.SetSessionControls(false);
+    m_pane.ClearRows();
+    m_pane.SetPaneEnabled(false);
+}
+
+void Navigation_Manager::Stop() {
+    if (Connecting()) return CancelConnecting();
+    if (!m_client.Connected()) return;
+    SendCommand(QStringLiteral("ABOR"));
+    // A stopped listing is not a listing of the folder: it never reaches the cache.
+    if (!m_listingFile.isEmpty()) QFile::remove(std::exchange(m_listingFile, QString()));
 }
 
 void Navigation_Manager::Reconnect() {
@@ -130,6 +186,7 @@ void Navigation_Manager::CloseSession() {
 }
 
 void Navigation_Manager::Disconnect() {
+    if (Connecting()) return CancelConnecting();
     CloseSession();
     m_pane.ClearRows();
     m_pane.SetPaneEnabled(false);
@@ -176,6 +233,8 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                 ready ? m_client.PassAsync() : Retry();
                 break;
             case ftpPassAsync:
+                m_loggedIn = true;
+                m_controls.ShowStatus(QStringLiteral("Connected to %1").arg(m_givenHost));
                 if (!ready) {
                     Retry();
                 } else if (!m_client.HostDirName().isEmpty()) {
@@ -219,19 +278,38 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
             m_log.appendLine(e.message(), SessionLog::Error);
         }
     }
-    if (error != 0) {
-        // A failure the server did not explain itself (a time-out, a refused or lost
-        // connection) would otherwise leave nothing but silence.
-        const QString reason =
-            m_client.ErrorMessage().isEmpty() ? m_client.LastReply() : m_client.ErrorMessage();
-        m_log.appendLine(reason.isEmpty() ? QStringLiteral("Request failed, error #%1").arg(error)
-                                          : reason,
-                         SessionLog::Error);
-    }
+    if (error != 0) RequestFailed(request, error);
     const bool connected = m_client.Connected();
-    if (!connected) m_pane.ClearRows();
-    m_pane.SetPaneEnabled(connected);
+    if (!connected) {
+        m_pane.ClearRows();
+        m_controls.SetSessionControls(false);
+    }
+    m_pane.SetPaneEnabled(connected && m_loggedIn);
     QCoreApplication::processEvents();
+}
+
+void Navigation_Manager::RequestFailed(TFtpRequest request, int error) {
+    // The reason goes to the log in the error colour; a failure the server did not
+    // explain (a time-out, a refused or lost connection) would otherwise be silence.
+    QString reason =
+        m_client.ErrorMessage().isEmpty() ? m_client.LastReply() : m_client.ErrorMessage();
+    if (reason.isEmpty()) reason = QStringLiteral("Request failed, error #%1").arg(error);
+    m_log.appendLine(reason, SessionLog::Error);
+    if (!m_loggedIn) {
+        // Nothing of this server, or of one before it, is shown as if logged in.
+        m_pane.ClearRows();
+        m_pane.ClearAddressBox();
+        m_displayedDirectory.clear();
+        m_controls.ShowStatus((m_client.Connected() ? QStringLiteral("Not logged in: ")
+                                                    : QStringLiteral("Not connected: ")) +
+                              reason);
+        return;
+    }
+    if (request == ftpDirAsync && !m_listingFile.isEmpty()) QFile::remove(m_listingFile);
+    // The pane still shows the folder it showed: the address box says so again.
+    m_pane.SetAddressText(m_displayedDirectory);
+    m_controls.ShowStatus(m_client.Connected() ? reason
+                                               : QStringLiteral("Not connected: ") + reason);
 }
 
 void Navigation_Manager::SessionConnected() {
@@ -240,7 +318,9 @@ void Navigation_Manager::SessionConnected() {
 }
 
 void Navigation_Manager::SessionClosed() {
+    m_loggedIn = false;
     m_controls.SetSessionControls(false);
+    m_controls.ShowStatus(QStringLiteral("Not connected"));
     m_log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
     m_pane.ClearAddressBox();
     m_keepAlive.stop();
@@ -253,16 +333,21 @@ void Navigation_Manager::StateChanged() {
     m_controls.SetIdleControls(idle);
 }
 
+QString Navigation_Manager::CacheFile(const QString& directory) const {
+    return RemoteListing::cacheFile(m_programDir, m_client.HostName(), m_client.Port(),
+                                    m_client.UserName(), directory);
+}
+
 void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFetch) {
-    const QString cacheFile =
-        RemoteListing::cacheFile(m_programDir, m_client.HostName(), directory);
+    const QString cacheFile = CacheFile(directory);
     BindRequestDone();
     if (forceFetch || !QFileInfo::exists(cacheFile)) {
+        // One request at a time: while one runs, its chain owns the client's folder and
+        // listing file.
+        if (!ConnectedAndReady() || !m_loggedIn) return;
         m_client.SetHostDirName(directory);
-        QString mangled = directory;
-        m_client.SetLocalFileName(mangled.replace(u'/', u'_'));
         m_client.SetHostFileName(QString());
-        if (ConnectedAndReady()) m_client.CwdAsync();
+        m_client.CwdAsync();
         return;
     }
     m_log.appendLine(QStringLiteral("Using Cached Listing for ") + directory,
@@ -272,15 +357,23 @@ void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFet
 }
 
 void Navigation_Manager::FetchListing() {
-    const QString file =
-        RemoteListing::cacheFile(m_programDir, m_client.HostName(), m_client.HostDirName());
+    const QString file = CacheFile(m_client.HostDirName());
     QDir().mkpath(QFileInfo(file).path());
-    m_client.SetLocalFileName(file);
+    m_listingFile = file + QStringLiteral(".part");
+    m_client.SetLocalFileName(m_listingFile);
     m_client.DirAsync();
 }
 
 void Navigation_Manager::ListingDone() {
-    ReadListingFile(m_client.LocalFileName(), m_columns);
+    // Complete: the listing becomes the folder's cache file.
+    const QString file = CacheFile(m_client.HostDirName());
+    QFile::remove(file);
+    if (!QFile::rename(m_listingFile, file)) {
+        m_log.appendLine(QStringLiteral("Cannot keep the listing in \"%1\"").arg(file),
+                         SessionLog::Error);
+    }
+    m_listingFile.clear();
+    ReadListingFile(file, m_columns);
     m_pane.AddToAddressHistory(m_client.HostDirName());
     ShowListing(m_client.HostDirName());
 }

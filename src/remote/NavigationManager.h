@@ -39,7 +39,8 @@ public:
     void QuickConnect(const QString& host, const QString& user, const QString& password,
                       const QString& port);
     void Disconnect();
-    void Stop() { SendCommand(QStringLiteral("ABOR")); }
+    // ABOR for a running request; a connection attempt is given up.
+    void Stop();
 
     void ChangeDirectory(const QString& directory, bool forceFetch);
     void OneLevelUp();
@@ -69,6 +70,11 @@ private:
     void ListingDone();
     void ShowListing(const QString& directory);
     bool ConnectedAndReady() const { return m_client.Connected() && m_client.State() == ftpReady; }
+    // Opening the connection or logging in, not yet browsing.
+    bool Connecting() const;
+    void RequestFailed(TFtpRequest request, int error);
+    void CancelConnecting();
+    QString CacheFile(const QString& directory) const;
     void Retry();
     void BindRequestDone();
 
@@ -83,6 +89,10 @@ private:
     QString m_displayedDirectory;
     int m_siteIndex = -1;
     QString m_localDirectory;
+    bool m_loggedIn = false;
+    // The listing being fetched goes here first and becomes the cache file only when
+    // the server reports it complete.
+    QString m_listingFile;
     // What the user gave for a connection through an FTP proxy, so that Reconnect
     // reaches the same server with the same user name.
     QString m_givenHost, m_givenUser, m_givenPort;

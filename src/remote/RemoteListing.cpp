@@ -5,12 +5,13 @@
 
 namespace RemoteListing {
 
-QString cacheFile(const QString& programDir, const QString& host, const QString& directory) {
+QString cacheFile(const QString& programDir, const QString& host, const QString& port,
+                  const QString& user, const QString& directory) {
     QString mangled = directory.left(499);
     mangled.replace(u'/', u'_');
     // A host or path must not lead the file out of the cache folder, nor name the
     // folder itself.
-    QString safeHost = host.left(255);
+    QString safeHost = (user + u'@' + host + u'_' + port).left(255);
     safeHost.replace(u'/', u'_');
     safeHost.replace(QChar(0), u'_');
     mangled.replace(QChar(0), u'_');

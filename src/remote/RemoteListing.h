@@ -22,8 +22,11 @@ namespace RemoteListing {
 
 inline const QString kFolderType = QStringLiteral("File Folder");
 
-// programDir + "Listings/" + host + "/" + the directory with every "/" replaced by "_".
-QString cacheFile(const QString& programDir, const QString& host, const QString& directory);
+// programDir + "Listings/" + one folder per account (user@host_port) + "/" + the
+// directory with every "/" replaced by "_". Two servers on one host, or two users of
+// one server, never share a cached listing.
+QString cacheFile(const QString& programDir, const QString& host, const QString& port,
+                  const QString& user, const QString& directory);
 // "1536" gives "1.50"; "" gives ""; a text that is not a number gives "".
 QString kilobytes(const QString& sizeText);
 // One row per entry, "." and ".." left out, in listing order.

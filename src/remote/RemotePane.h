@@ -31,4 +31,6 @@ public:
     virtual void SetSessionControls(bool connected) = 0;
     // Idle (true) or busy with a request (false), while connected.
     virtual void SetIdleControls(bool idle) = 0;
+    // The session's state in words: connecting, connected, or why it is not.
+    virtual void ShowStatus(const QString& text) = 0;
 };

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QFileIconProvider>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -62,7 +63,14 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
                              QStringLiteral("Type"), QStringLiteral("Modified"),
                              QStringLiteral("Attributes"), QStringLiteral("User"),
                              QStringLiteral("Group")});
-    const int widths[] = {200, 60, 126, 90, 80};
+    // The widths of the original at its font, widened where the desktop's font needs more
+    // room for a size in KB or a date.
+    const QFontMetrics metrics = m_list->fontMetrics();
+    const int pad = 3 * metrics.horizontalAdvance(u' ') + 12;
+    const int widths[] = {
+        200, std::max(60, metrics.horizontalAdvance(QStringLiteral("262144.00")) + pad), 126,
+        std::max(90, metrics.horizontalAdvance(QStringLiteral("12/31/2000 23:59")) + pad),
+        std::max(80, metrics.horizontalAdvance(QStringLiteral("drwxr-xr-x")) + pad)};
     for (int i = 0; i < 5; ++i)
         m_list->setColumnWidth(i, widths[i]);
     m_list->setRootIsDecorated(false);
@@ -112,22 +120,23 @@ void RemotePaneWidget::buildMenu() {
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_menu->exec(m_list->viewport()->mapToGlobal(at)); });
-    connect(m_selectAll, &QAction::triggered, m_list, &QTreeWidget::selectAll);
-    connect(m_invertSelection, &QAction::triggered, this, &RemotePaneWidget::invertSelection);
+    connect(m_selectAll, &QAction::triggered, this, &RemotePaneWidget::SelectAll);
+    connect(m_invertSelection, &QAction::triggered, this, &RemotePaneWidget::InvertSelection);
     m_list->viewport()->installEventFilter(this);
     updateSelectionCommands();
 }
 
 void RemotePaneWidget::bind(Navigation_Manager& session) {
     Navigation_Manager* nav = &session;
+    m_session = nav;
     connect(m_up, &QToolButton::clicked, nav, [nav] { nav->OneLevelUp(); });
     connect(m_refresh, &QToolButton::clicked, nav, [nav] { nav->Refresh(); });
     connect(m_refreshAction, &QAction::triggered, nav, [nav] { nav->Refresh(); });
     // Enter in the box, or a history item chosen from its list.
-    connect(m_address->lineEdit(), &QLineEdit::returnPressed, nav,
-            [this, nav] { nav->ChangeDirectory(m_address->currentText(), false); });
-    connect(m_address, &QComboBox::activated, nav,
-            [this, nav](int index) { nav->ChangeDirectory(m_address->itemText(index), false); });
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { goToAddress(m_address->currentText()); });
+    connect(m_address, &QComboBox::activated, this,
+            [this](int index) { goToAddress(m_address->itemText(index)); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, nav, [this, nav] {
         const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
         if (selected.isEmpty()) return;
@@ -150,8 +159,10 @@ bool RemotePaneWidget::eventFilter(QObject* watched, QEvent* event) {
 void RemotePaneWidget::updateSelectionCommands() {
     const RemoteListing::SelectionCommands c =
         RemoteListing::forSelection(int(m_list->selectedItems().size()));
-    for (QAction* a : {m_newFolder, m_refreshAction, m_selectAll, m_invertSelection})
+    for (QAction* a : {m_newFolder, m_selectAll, m_invertSelection})
         a->setEnabled(c.always);
+    // Refresh starts a listing: not while another request runs.
+    m_refreshAction->setEnabled(c.always && m_idle);
     for (QAction* a : {m_bookMark, m_cut, m_rename})
         a->setEnabled(c.single);
     for (QAction* a : {m_chmod, m_edit, m_view, m_open, m_download, m_delete})
@@ -159,7 +170,21 @@ void RemotePaneWidget::updateSelectionCommands() {
     emit downloadAllowed(c.nonEmpty);
 }
 
-void RemotePaneWidget::invertSelection() {
+void RemotePaneWidget::goToAddress(const QString& directory) {
+    // An Enter on a text that is in the history also reports it as chosen from the
+    // list: within one turn of the loop the same address is gone to once.
+    if (!m_session || directory == m_addressGoing) return;
+    m_addressGoing = directory;
+    QMetaObject::invokeMethod(
+        this, [this] { m_addressGoing.clear(); }, Qt::QueuedConnection);
+    m_session->ChangeDirectory(directory, false);
+}
+
+void RemotePaneWidget::SelectAll() {
+    m_list->selectAll();
+}
+
+void RemotePaneWidget::InvertSelection() {
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_list->topLevelItem(i);
         item->setSelected(!item->isSelected());
@@ -232,6 +257,8 @@ void RemotePaneWidget::SetPaneEnabled(bool enabled) {
 }
 
 void RemotePaneWidget::SetIdle(bool idle) {
+    m_idle = idle;
     for (QWidget* w : std::initializer_list<QWidget*>{m_address, m_up, m_refresh})
         w->setEnabled(idle);
+    m_refreshAction->setEnabled(idle);
 }

@@ -15,7 +15,7 @@ class QMenu;
 class QToolButton;
 class QTreeWidget;
 
-class RemotePaneWidget : public QWidget, public RemotePane {
+class RemotePaneWidget : public QWidget, public RemotePane, public PaneCommands {
     Q_OBJECT
 public:
     explicit RemotePaneWidget(QWidget* parent = nullptr);
@@ -27,6 +27,10 @@ public:
     void setListBackground(int winColour);
     // The pop-up menu's enabling for the current selection.
     void updateSelectionCommands();
+
+    // PaneCommands: the Edit menu's commands while the remote list has the focus.
+    void SelectAll() override;
+    void InvertSelection() override;
 
     // RemotePane.
     bool AskBreakConnection() override;
@@ -49,13 +53,17 @@ protected:
 private:
     void buildMenu();
     QAction* menuAction(const char* name, const QString& text, const QKeySequence& key = {});
-    void invertSelection();
+    // Enter in the address box and a choice from its list can both report one request.
+    void goToAddress(const QString& directory);
 
     QComboBox* m_address = nullptr;
     QToolButton* m_refresh = nullptr;
     QToolButton* m_up = nullptr;
     QTreeWidget* m_list = nullptr;
     QMenu* m_menu = nullptr;
+    Navigation_Manager* m_session = nullptr;
+    QString m_addressGoing;
+    bool m_idle = true;
     QAction *m_download = nullptr, *m_edit = nullptr, *m_view = nullptr, *m_open = nullptr,
             *m_cut = nullptr, *m_paste = nullptr, *m_rename = nullptr, *m_delete = nullptr,
             *m_newFolder = nullptr, *m_chmod = nullptr, *m_refreshAction = nullptr,

@@ -259,6 +259,12 @@ QWidget* TGlobalSettings::appearancePage() {
                       Setting::RemoteListColor}) {
         colourControl(s)->onChange = [this, s](int value) { m_host.setBackgroundColour(s, value); };
     }
+    // A log colour picked here colours the lines that follow at once, as the
+    // background colours do.
+    for (Setting s : {Setting::FtpCommandColor, Setting::FtpResponseColor, Setting::InfoMsgColor,
+                      Setting::ErrorMsgColor}) {
+        colourControl(s)->onChange = [this, s](int value) { m_source.setInteger(s, value); };
+    }
     columns->addWidget(foreground);
     columns->addWidget(background);
     layout->addLayout(columns);
@@ -294,7 +300,8 @@ void TGlobalSettings::addExtension() {
 
 void TGlobalSettings::removeExtensions() {
     qDeleteAll(m_asciiExtensions->selectedItems());
-    m_removeExtension->setEnabled(!m_asciiExtensions->selectedItems().isEmpty());
+    // Only an empty list leaves nothing to remove.
+    m_removeExtension->setEnabled(m_asciiExtensions->count() > 0);
 }
 
 void TGlobalSettings::browseWave(QLineEdit* edit) {
@@ -396,6 +403,13 @@ void TGlobalSettings::Load() {
         colourControl(s)->onChange = saved;
     }
     SettingsRecord record = Collect();
+    // The views go back to what was stored, or to their defaults when nothing was:
+    // toggles made since the last save do not outlive a showing of the dialog.
+    const SettingsRecord defaults;
+    for (Setting s : {Setting::ToolBar, Setting::QuickBar, Setting::LogWindow, Setting::QueueWindow,
+                      Setting::LocalTab}) {
+        record.setText(s, defaults.text(s));
+    }
     m_problems = m_store.load(record);
     apply(record);
     m_source.setRecord(Collect());

@@ -402,7 +402,17 @@ TEST_F(MainWindowTest, ExtensionListEditing) {
     EXPECT_TRUE(remove->isEnabled());
     remove->click();
     EXPECT_TRUE(list->findItems(QStringLiteral(".log"), Qt::MatchExactly).isEmpty());
+    // Entries remain, so the button stays usable; only an empty list disables it.
+    EXPECT_TRUE(remove->isEnabled());
+    QListWidget copy; // the list as it was, to put back before OK
+    for (int i = 0; i < list->count(); ++i)
+        copy.addItem(list->item(i)->text());
+    list->selectAll();
+    remove->click();
+    EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(remove->isEnabled());
+    for (int i = 0; i < copy.count(); ++i)
+        list->addItem(copy.item(i)->text());
 
     d->findChild<QPushButton*>(QStringLiteral("setOK"))->click();
     stored().beginGroup(QStringLiteral("Settings/AsciiExtensions"));

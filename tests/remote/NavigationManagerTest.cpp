@@ -41,6 +41,8 @@ struct RecordingPane : RemotePane, SessionControls {
     void SetIdle(bool on) override { idle = on; }
     void SetSessionControls(bool on) override { sessionControls = on; }
     void SetIdleControls(bool on) override { idleControls = on; }
+    void ShowStatus(const QString& text) override { status = text; }
+    QString status;
 
     QStringList names() const {
         QStringList n;
@@ -107,8 +109,8 @@ TEST_F(NavigationTest, QuickConnectLogsInListsAndShowsTheRows) {
     EXPECT_TRUE(pane.idle);
     EXPECT_TRUE(pane.idleControls);
     // The listing went into the cache, under the data folder given to the session.
-    EXPECT_TRUE(QFileInfo::exists(
-        RemoteListing::cacheFile(programDir, QStringLiteral("127.0.0.1"), "/home/test")));
+    EXPECT_TRUE(QFileInfo::exists(RemoteListing::cacheFile(programDir, QStringLiteral("127.0.0.1"),
+                                                           server.port(), "alice", "/home/test")));
     // The log has the two opening lines and the dialogue, the password masked.
     ASSERT_GE(log.lines().size(), 2);
     EXPECT_EQ(log.lines()[1].text, QStringLiteral("Connecting to 127.0.0.1....."));

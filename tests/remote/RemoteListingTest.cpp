@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace {
 
 TEST(RemoteListing, KilobytesWithTwoDecimals) {
@@ -21,23 +19,37 @@ TEST(RemoteListing, KilobytesWithTwoDecimals) {
 
 TEST(RemoteListing, CacheFileNames) {
     const QString dir = QStringLiteral("/data/");
-    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/")),
-              QStringLiteral("/data/Listings/h/_"));
-    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux")),
-              QStringLiteral("/data/Listings/h/_pub_linux"));
-    EXPECT_EQ(RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("/pub/linux/")),
-              QStringLiteral("/data/Listings/h/_pub_linux_"));
-    // Nothing a server or a host name says may lead outside the cache folder.
-    const std::tuple<QString, QString, QString> hostile[] = {
-        {"..", "..", "/data/Listings/_../_.."},
-        {".", ".", "/data/Listings/_./_."},
-        {"", "", "/data/Listings/_/_"},
-        {"../../etc", "/x", "/data/Listings/.._.._etc/_x"},
-        {QStringLiteral("h") + QChar(0) + "x", QStringLiteral("/a") + QChar(0),
-         "/data/Listings/h_x/_a_"},
+    auto file = [&](const QString& directory) {
+        return RemoteListing::cacheFile(dir, QStringLiteral("h"), QStringLiteral("21"),
+                                        QStringLiteral("u"), directory);
     };
-    for (const auto& [host, directory, file] : hostile) {
-        EXPECT_EQ(RemoteListing::cacheFile(dir, host, directory), file) << host.toStdString();
+    EXPECT_EQ(file(QStringLiteral("/")), QStringLiteral("/data/Listings/u@h_21/_"));
+    EXPECT_EQ(file(QStringLiteral("/pub/linux")),
+              QStringLiteral("/data/Listings/u@h_21/_pub_linux"));
+    EXPECT_EQ(file(QStringLiteral("/pub/linux/")),
+              QStringLiteral("/data/Listings/u@h_21/_pub_linux_"));
+    // Two servers on one host, or two users of one server, have folders of their own.
+    EXPECT_NE(RemoteListing::cacheFile(dir, "h", "2121", "u", "/"),
+              RemoteListing::cacheFile(dir, "h", "2122", "u", "/"));
+    EXPECT_NE(RemoteListing::cacheFile(dir, "h", "21", "alice", "/"),
+              RemoteListing::cacheFile(dir, "h", "21", "bob", "/"));
+
+    // Nothing a server, a site or a user name says may lead outside the cache folder.
+    struct Case {
+        QString host, user, directory, file;
+    };
+    const Case hostile[] = {
+        {"..", "..", "..", "/data/Listings/..@.._21/_.."},
+        {".", "", ".", "/data/Listings/@._21/_."},
+        {"", "", "", "/data/Listings/@_21/_"},
+        {"../../etc", "../x", "/x", "/data/Listings/.._x@.._.._etc_21/_x"},
+        {QStringLiteral("h") + QChar(0) + "x", "u", QStringLiteral("/a") + QChar(0),
+         "/data/Listings/u@h_x_21/_a_"},
+    };
+    for (const Case& c : hostile) {
+        EXPECT_EQ(RemoteListing::cacheFile(dir, c.host, QStringLiteral("21"), c.user, c.directory),
+                  c.file)
+            << c.host.toStdString();
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -137,14 +138,27 @@ TEST_P(RemoteSessionTest, ASiteWithARemoteFolderOpensInIt) {
     EXPECT_TRUE(w->Navigation()->DisplayedDirectory().endsWith(QLatin1String("/pub")));
 }
 
-TEST_P(RemoteSessionTest, ARejectedPasswordSendsNothingMore) {
-    control<QLineEdit>(w.get(), "Quickpass")->setText(QStringLiteral("wrong-password"));
+TEST_P(RemoteSessionTest, ARejectedPasswordIsAnErrorAndLeavesThePaneLoggedOut) {
+    // Logged in and browsing first, so that nothing of this session may be reused.
     control<QToolButton>(w.get(), "quick_connect")->click();
-    ASSERT_TRUE(waitFor([&] { return log().contains(QStringLiteral("< 530")); }, 15000))
+    ASSERT_TRUE(idleWithRows()) << log().toStdString();
+    control<QLineEdit>(w.get(), "Quickpass")->setText(QStringLiteral("wrong-password"));
+    answerNextQuestion(QMessageBox::Yes);
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    ASSERT_TRUE(waitFor(
+        [&] { return w->Log().lines().last().text.startsWith(QLatin1String("530")); }, 15000))
         << log().toStdString();
     spinFor(200);
-    EXPECT_FALSE(log().contains(QStringLiteral("> PWD")));
-    EXPECT_TRUE(control<QTreeWidget>(w.get(), "remoteListView")->isEnabled());
+    const SessionLog::Line& error = w->Log().lines().last();
+    EXPECT_EQ(error.colour, w->Settings().integer(Setting::ErrorMsgColor));
+    EXPECT_EQ(log().count(QStringLiteral("> PWD")), 1); // the first session's only
+    EXPECT_FALSE(control<QTreeWidget>(w.get(), "remoteListView")->isEnabled());
+    EXPECT_EQ(control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount(), 0);
+    EXPECT_TRUE(control<QComboBox>(w.get(), "remoteadd")->currentText().isEmpty());
+    EXPECT_TRUE(control<QLabel>(w.get(), "status_left")
+                    ->text()
+                    .startsWith(QLatin1String("Not logged in: 530")))
+        << control<QLabel>(w.get(), "status_left")->text().toStdString();
 }
 
 TEST_P(RemoteSessionTest, AnsweringNoKeepsTheSession) {
