@@ -3,8 +3,8 @@
 // it creates a window or touches any stored file.
 #pragma once
 
-#include <QLockFile>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QObject>
 
 #include <functional>

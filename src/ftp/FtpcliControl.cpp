@@ -347,6 +347,7 @@ void TCustomFtpCli::OpenAsync() {
     m_reader.clear();
     m_unanswered = m_stale = 0;
     m_requestError = 0;
+    m_errorMessage.clear(); // a failure of this attempt is reported as its own
     SetState(ftpDnsLookup);
     m_replyPending = true;
     NoteActivity();

@@ -4,6 +4,7 @@
 #include "QuickConnectBar.h"
 #include "Scratch.h"
 #include "SettingsDialog.h"
+#include "SingleInstance.h"
 #include "StoredDefaults.h"
 #include "TestLoop.h"
 #include "WindowControls.h"
@@ -14,14 +15,18 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QSystemTrayIcon>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
@@ -421,6 +426,134 @@ TEST_F(MainWindowTest, ExtensionListEditing) {
     // .txt and .TXT are one stored value.
     EXPECT_EQ(keys.filter(QStringLiteral(".txt"), Qt::CaseInsensitive).size(), 1);
     EXPECT_FALSE(keys.contains(QStringLiteral(".log")));
+}
+
+TEST_F(MainWindowTest, SettingsThatCannotBeReadAreReportedOnceWithTheValuesReset) {
+    stored().setValue(QStringLiteral("Settings/ToolBar"), QStringLiteral("yes"));
+    stored().setValue(QStringLiteral("Settings/ThreadsAllowed"), QStringLiteral("many"));
+    stored().sync();
+    auto w = start();
+    auto* box = control<QMessageBox>(w.get(), "settings_problems");
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_TRUE(box->text().contains(QLatin1String("ToolBar (\"yes\")")))
+        << box->text().toStdString();
+    EXPECT_TRUE(box->text().contains(QLatin1String("ThreadsAllowed (\"many\")")));
+    EXPECT_TRUE(box->text().contains(QLatin1String("3 is used instead")));
+    box->close();
+    spinFor(20);
+    // Showing the settings dialog again does not repeat it.
+    QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
+    control<QAction>(w.get(), "Settings1")->trigger();
+    spinFor(20);
+    EXPECT_EQ(w->findChildren<QMessageBox*>(QStringLiteral("settings_problems")).size(), 0);
+}
+
+TEST_F(MainWindowTest, TheEditMenuReachesTheRemotePane) {
+    auto w = start();
+    remotePane(w.get())->ShowRows({RemoteRow{"a", "1.00", "X", {}, {}, {}, {}, false},
+                                   RemoteRow{"b", "1.00", "X", {}, {}, {}, {}, false},
+                                   RemoteRow{"c", "1.00", "X", {}, {}, {}, {}, false}});
+    auto* list = control<QTreeWidget>(w.get(), "remoteListView");
+    list->setEnabled(true);
+    QApplication::setActiveWindow(w.get());
+    list->setFocus();
+    spinFor(10);
+    ASSERT_TRUE(list->hasFocus());
+    control<QAction>(w.get(), "SelectAll1")->trigger();
+    EXPECT_EQ(list->selectedItems().size(), 3);
+    list->topLevelItem(1)->setSelected(false);
+    control<QAction>(w.get(), "InvertSelection1")->trigger();
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems().first()->text(0), QStringLiteral("b"));
+}
+
+TEST_F(MainWindowTest, TheSecondPasteButtonPastesIntoTheFocusedPane) {
+    auto w = start();
+    auto* paste = control<QAction>(w.get(), "BMShapedButton1");
+    EXPECT_EQ(paste->toolTip(), QStringLiteral("Paste"));
+    EXPECT_TRUE(control<QToolBar>(w.get(), "Main_Toolbar")->actions().contains(paste));
+    struct Pasting : PaneCommands {
+        int pastes = 0;
+        void Paste() override { ++pastes; }
+    } local;
+    w->SetLocalCommands(&local);
+    QApplication::setActiveWindow(w.get());
+    control<QTreeWidget>(w.get(), "localListView")->setFocus();
+    spinFor(10);
+    paste->setEnabled(true);
+    paste->trigger();
+    EXPECT_EQ(local.pastes, 1);
+}
+
+TEST_F(MainWindowTest, TheLogsShortcutsWorkWheneverItHasTheFocus) {
+    auto w = start();
+    w->Log().appendLine(QStringLiteral("first"), SessionLog::Information);
+    auto* log = control<QTextEdit>(w.get(), "ftplog");
+    QApplication::setActiveWindow(w.get());
+    log->setFocus();
+    spinFor(10);
+    ASSERT_TRUE(log->hasFocus());
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QKeyEvent delUp(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(log, &del);
+    QApplication::sendEvent(log, &delUp);
+    EXPECT_TRUE(w->Log().lines().isEmpty());
+    EXPECT_TRUE(log->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindowTest, TheTrayIconRestoresTheWindowOnADoubleClickOnly) {
+    auto w = start();
+    w->SetTrayAvailable(true);
+    w->close();
+    spinFor(20);
+    ASSERT_FALSE(w->isVisible());
+    auto* tray = control<QSystemTrayIcon>(w.get(), "sxTrayIcon1");
+    emit tray->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(w->isVisible());
+    emit tray->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(MainWindowTest, ShowingTheSettingsDialogPutsTheQuickBarBackAsStored) {
+    auto w = start();
+    control<QAction>(w.get(), "QuickBar1")->trigger();
+    ASSERT_TRUE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
+    control<QAction>(w.get(), "Settings1")->trigger();
+    EXPECT_FALSE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    EXPECT_FALSE(control<QAction>(w.get(), "QuickBar1")->isChecked());
+    // Stored as shown, it stays shown.
+    control<QAction>(w.get(), "QuickBar1")->trigger();
+    w->ExitApplication();
+    QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
+    control<QAction>(w.get(), "Settings1")->trigger();
+    EXPECT_TRUE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+}
+
+TEST_F(MainWindowTest, ASecondStartBringsTheRunningWindowToTheFront) {
+    auto w = start();
+    w->SetTrayAvailable(true);
+    w->close(); // behind the tray
+    spinFor(20);
+    ASSERT_FALSE(w->isVisible());
+    const QString folder = scratchDir() + QStringLiteral("/instance");
+    QDir().mkpath(folder);
+    SingleInstance first(folder);
+    ASSERT_TRUE(first.claim());
+    first.onLaterCopy = [&] { w->BringToFront(); };
+    SingleInstance second(folder);
+    EXPECT_FALSE(second.claim());
+    EXPECT_TRUE(waitFor([&] { return w->isVisible(); }));
+}
+
+TEST_F(MainWindowTest, RemoteColumnsFitASizeAndADateInTheDesktopFont) {
+    auto w = start();
+    auto* list = control<QTreeWidget>(w.get(), "remoteListView");
+    const QFontMetrics metrics = list->fontMetrics();
+    EXPECT_GT(list->columnWidth(1), metrics.horizontalAdvance(QStringLiteral("262144.00")));
+    EXPECT_GT(list->columnWidth(3), metrics.horizontalAdvance(QStringLiteral("12/31/2000 23:59")));
+    EXPECT_GE(list->columnWidth(0), 200);
 }
 
 } // namespace

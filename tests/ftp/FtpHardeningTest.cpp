@@ -269,3 +269,21 @@ TEST_F(FtpHardeningTest, ControlCharactersFromARepliedPathAreNeverSent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FtpHardeningTest, EachConnectionAttemptReportsItsOwnFailure) {
+    client.SetPort(QString::number(freePort()));
+    EXPECT_EQ(run(&TCustomFtpCli::OpenAsync), 10061);
+    client.SetHostName(QStringLiteral("no-such-host.invalid"));
+    client.SetPort(QStringLiteral("21"));
+    client.Abort(); // as the session does before every connection
+    EXPECT_EQ(run(&TCustomFtpCli::OpenAsync, 5000), 11001);
+    // The report says what went wrong this time, not the time before.
+    EXPECT_EQ(client.ErrorMessage(), QStringLiteral("500 Host not found (Winsock error #11001)"));
+    client.SetHostName(QStringLiteral("localhost"));
+    client.SetPort(server.port());
+    EXPECT_EQ(run(&TCustomFtpCli::OpenAsync, 5000), 0);
+}
+
+} // namespace

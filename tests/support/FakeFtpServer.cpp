@@ -97,8 +97,12 @@ void FakeFtpServer::onCommand(const QString& line) {
     if (verb == QLatin1String("USER")) return send("331 Password required\r\n");
     if (verb == QLatin1String("PASS")) return send("230 Logged in\r\n");
     if (verb == QLatin1String("PWD"))
-        return send("257 \"/home/test\" is the current directory\r\n");
-    if (verb == QLatin1String("CWD")) return send("250 Directory changed\r\n");
+        return send("257 \"" + (followCwd ? cwd : QStringLiteral("/home/test")).toUtf8() +
+                    "\" is the current directory\r\n");
+    if (verb == QLatin1String("CWD")) {
+        if (arg.startsWith(u'/')) cwd = arg;
+        return send("250 Directory changed\r\n");
+    }
     if (verb == QLatin1String("CDUP")) return send("250 Directory changed\r\n");
     if (verb == QLatin1String("TYPE")) return send("200 Type set\r\n");
     if (verb == QLatin1String("NOOP")) return send("200 NOOP ok\r\n");

@@ -38,6 +38,9 @@ public:
     QByteArray preliminaryReply = "150 Opening data connection\r\n";
     // An upload's data connection is reset at once, and 226 sent all the same.
     bool resetUpload = false;
+    // PWD names the folder of the last CWD (an absolute path) instead of /home/test.
+    bool followCwd = false;
+    QString cwd = QStringLiteral("/home/test");
 
     QStringList transcript;
     QByteArray uploaded;
