@@ -7,6 +7,7 @@
 #include "SingleInstance.h"
 #include "StoredDefaults.h"
 #include "TestLoop.h"
+#include "TreeItemStream.h"
 #include "WindowControls.h"
 
 #include <QAction>
@@ -150,6 +151,36 @@ TEST_F(MainWindowTest, FilesThatHoldSecretsAreTheOwnersAlone) {
         EXPECT_EQ(QFile::permissions(path) & (group | other), QFile::Permissions())
             << path.toStdString();
     }
+}
+
+TEST_F(MainWindowTest, AQueueFileLoadedAndSavedComesOutByteForByte) {
+    TreeRecord root, folder, child;
+    folder.text = QByteArray("/pub/caf\xe9", 9); // Latin-1, not UTF-8
+    folder.hint = "a hint";
+    folder.state.imageIndex = 2;
+    folder.state.flags = TreeItemState::Bold | TreeItemState::Expanded;
+    folder.state.textColour = 123;
+    folder.state.secondImageIndex = 7;
+    folder.columns = {"-->", "/home/u/caf\xe9/",        "",           "0", "0", "ftp.example.org",
+                      "u",   QByteArray("\xf0\xf7", 2), "extra entry"};
+    child.text = "file.bin";
+    child.state.imageIndex = 8;
+    child.columns = {"-->", "/home/u/file.bin", "1024", "50", "1", "ftp.example.org", "u", ""};
+    folder.children.push_back(child);
+    root.children.push_back(folder);
+    const QString path = dataDir() + AppPaths::kWorkingQueueFile;
+    QDir().mkpath(dataDir());
+    ASSERT_TRUE(treestream::SaveFile(root, path, nullptr));
+    QFile original(path);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+
+    auto w = start();
+    w->ExitApplication();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll() == before);
 }
 
 TEST_F(MainWindowTest, ChangedSettingsSurviveARestart) {

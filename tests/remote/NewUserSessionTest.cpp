@@ -94,7 +94,8 @@ TEST_F(NewUserTest, AConnectionThatCannotBeMadeSaysWhy) {
         ASSERT_TRUE(waitFor([&] { return lastLine().text.contains(c.reason); }, 20000))
             << c.what << ": " << log().toStdString();
         EXPECT_EQ(lastLine().colour, errorColour()) << c.what;
-        EXPECT_TRUE(status().startsWith(QLatin1String("Not connected: "))) << status().toStdString();
+        EXPECT_TRUE(status().startsWith(QLatin1String("Not connected: ")))
+            << status().toStdString();
         EXPECT_TRUE(status().contains(c.reason)) << c.what;
         EXPECT_FALSE(control<QAction>(w.get(), "Abort_Button")->isEnabled()) << c.what;
     }
@@ -150,9 +151,9 @@ TEST_F(NewUserTest, AnAttemptToAServerThatNeverGreetsCanBeCancelled) {
 TEST_F(NewUserTest, SocksWithoutASocksServerIsRefusedAndDirectIsActiveAgain) {
     control<QAction>(w.get(), "Socks51")->trigger();
     connect();
-    const QString text = QStringLiteral(
-        "The connection type is Socks5, but no Socks Server is set (Settings, page "
-        "\"Firewall/Socks\").");
+    const QString text =
+        QStringLiteral("The connection type is Socks5, but no Socks Server is set (Settings, page "
+                       "\"Firewall/Socks\").");
     EXPECT_EQ(openMessage(), text);
     EXPECT_EQ(lastLine().text, text);
     EXPECT_EQ(lastLine().colour, errorColour());
