@@ -52,7 +52,7 @@ TMainform::TMainform(QWidget* parent)
     verticleSplitter->addWidget(buildRightPane());
     verticleSplitter->setStretchFactor(1, 1);
     bottomSplitter->addWidget(verticleSplitter);
-    m_queuePages = new QueuePages;
+    m_queuePages = new QueuePages(m_queueModel, m_failQueueModel);
     connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
         if (m_a.QueueWindow1->isChecked()) toggleViewOf(Setting::QueueWindow);
     });
@@ -167,13 +167,15 @@ void TMainform::FormCreate() {
         box->open();
     }
 
-    QString error;
-    const QString working = m_programDir + AppPaths::kWorkingQueueFile;
-    if (QFileInfo::exists(working) && !m_queuePages->loadWorking(working, &error))
-        m_log.appendLine(error, SessionLog::Error);
-    const QString failed = m_programDir + AppPaths::kFailedQueueFile;
-    if (QFileInfo::exists(failed) && !m_queuePages->loadFailed(failed, &error))
-        m_log.appendLine(error, SessionLog::Error);
+    const std::pair<QueueModel*, QString> queues[] = {
+        {&m_queueModel, AppPaths::kWorkingQueueFile},
+        {&m_failQueueModel, AppPaths::kFailedQueueFile}};
+    for (const auto& [model, name] : queues) {
+        QString error;
+        const QString path = m_programDir + name;
+        if (QFileInfo::exists(path) && !model->load(path, &error))
+            m_log.appendLine(error, SessionLog::Error);
+    }
 }
 
 void TMainform::CreateDialogs() {
@@ -195,8 +197,8 @@ void TMainform::CreateDialogs() {
 
 void TMainform::SaveAllState() {
     QString error;
-    if (!m_queuePages->saveWorking(m_programDir + AppPaths::kWorkingQueueFile, &error) ||
-        !m_queuePages->saveFailed(m_programDir + AppPaths::kFailedQueueFile, &error)) {
+    if (!m_queueModel.save(m_programDir + AppPaths::kWorkingQueueFile, &error) ||
+        !m_failQueueModel.save(m_programDir + AppPaths::kFailedQueueFile, &error)) {
         m_log.appendLine(error, SessionLog::Error);
     }
     if (m_settings) m_settings->Save();

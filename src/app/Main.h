@@ -5,6 +5,7 @@
 #pragma once
 
 #include "PaneCommands.h"
+#include "QueueManager.h"
 #include "RemotePane.h"
 #include "SessionLog.h"
 #include "SettingsHost.h"
@@ -58,6 +59,7 @@ public:
     SessionLog& Log() { return m_log; }
     const SettingsSource& Settings() const { return m_settingsSource; }
     Navigation_Manager* Navigation() const { return m_navigation.get(); }
+    queue_manager& Queues() { return m_queueManager; }
 
     void SetLocalCommands(PaneCommands* commands) { m_localCommands = commands; }
     void SetRemoteCommands(PaneCommands* commands) { m_remoteCommands = commands; }
@@ -107,6 +109,9 @@ private:
 
     SessionLog m_log;
     SettingsSource m_settingsSource;
+    QueueModel m_queueModel{false};
+    QueueModel m_failQueueModel{true};
+    queue_manager m_queueManager{m_queueModel, m_failQueueModel, m_settingsSource};
     std::unique_ptr<SiteTree> m_sites;
     std::unique_ptr<Navigation_Manager> m_navigation;
     TGlobalSettings* m_settings = nullptr;

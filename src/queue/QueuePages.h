@@ -1,24 +1,18 @@
 // The queue panel "Panel1": the start button, the close button and the two pages
-// "Working Queue" and "Failed Queue", with their file form.
+// "Working Queue" and "Failed Queue", views of the two queue models.
 #pragma once
 
 #include <QWidget>
 
 class QTabWidget;
 class QToolButton;
-class QTreeWidget;
+class QTreeView;
+class QueueModel;
 
 class QueuePages : public QWidget {
     Q_OBJECT
 public:
-    explicit QueuePages(QWidget* parent = nullptr);
-
-    // Empties a queue and loads it from path; false with the message on damage (the
-    // items read before the damage stay).
-    bool loadWorking(const QString& path, QString* error);
-    bool loadFailed(const QString& path, QString* error);
-    bool saveWorking(const QString& path, QString* error) const;
-    bool saveFailed(const QString& path, QString* error) const;
+    QueuePages(QueueModel& queue, QueueModel& failQueue, QWidget* parent = nullptr);
 
     // "Start Transfer" pressed in.
     bool processing() const;
@@ -33,6 +27,6 @@ private:
     QToolButton* m_toggleProcessing = nullptr;
     QToolButton* m_close = nullptr;
     QTabWidget* m_pages = nullptr;
-    QTreeWidget* m_queue = nullptr;
-    QTreeWidget* m_failQueue = nullptr;
+    QTreeView* m_queue = nullptr;
+    QTreeView* m_failQueue = nullptr;
 };

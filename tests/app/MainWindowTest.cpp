@@ -8,6 +8,7 @@
 #include "StoredDefaults.h"
 #include "TestLoop.h"
 #include "TreeItemStream.h"
+#include "WinColour.h"
 #include "WindowControls.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,11 +30,13 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -585,6 +589,35 @@ TEST_F(MainWindowTest, RemoteColumnsFitASizeAndADateInTheDesktopFont) {
     EXPECT_GT(list->columnWidth(1), metrics.horizontalAdvance(QStringLiteral("262144.00")));
     EXPECT_GT(list->columnWidth(3), metrics.horizontalAdvance(QStringLiteral("12/31/2000 23:59")));
     EXPECT_GE(list->columnWidth(0), 200);
+}
+
+TEST_F(MainWindowTest, TheQueueViewsShowTheQueueModels) {
+    auto w = start();
+    queue_manager& queues = w->Queues();
+    QueueItem* done =
+        queues.AddItem(queues.Queue(), "download", "/l/a", "/pub/a", "10", "h", "u", "p", false);
+    queues.SetCount(queues.Queue(), done, "status", 100);
+    queues.AddItem(queues.Queue(), "upload", "/l/b", "/pub/b", "20", "h", "u", "p", false);
+    auto* view = control<QTreeView>(w.get(), "queue");
+    ASSERT_EQ(view->model()->rowCount(), 2);
+    EXPECT_EQ(view->model()->index(1, 1).data().toString(), QStringLiteral("<--"));
+    const int widths[] = {215, 55, 220, 85, 100, 76};
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(view->columnWidth(c), widths[c]) << c;
+    for (int c : {6, 7, 8})
+        EXPECT_TRUE(view->isColumnHidden(c)) << c;
+    auto* failed = control<QTreeView>(w.get(), "fail_queue");
+    EXPECT_EQ(failed->model()->columnCount(), 10);
+    EXPECT_EQ(failed->columnWidth(9), 500);
+
+    // The status cell of a finished item is filled with the 100 % colour.
+    control<QTabWidget>(w.get(), "queue_pages")->setCurrentIndex(0);
+    view->resize(900, 200);
+    spinFor(20);
+    const QRect cell = view->visualRect(view->model()->index(0, 4));
+    const QImage shot = view->viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(cell.left() + 5, cell.center().y()).rgb(),
+              ColourFromWin(0xFFFF - 200).rgb());
 }
 
 } // namespace
