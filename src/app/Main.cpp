@@ -52,7 +52,7 @@ TMainform::TMainform(QWidget* parent)
     verticleSplitter->addWidget(buildRightPane());
     verticleSplitter->setStretchFactor(1, 1);
     bottomSplitter->addWidget(verticleSplitter);
-    m_queuePages = new QueuePages(m_queueModel, m_failQueueModel);
+    m_queuePages = new QueuePages(m_queueManager);
     connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
         if (m_a.QueueWindow1->isChecked()) toggleViewOf(Setting::QueueWindow);
     });

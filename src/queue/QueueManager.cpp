@@ -13,13 +13,23 @@ qint64 number(const QByteArray& text) {
     return ok ? n : 0;
 }
 
-enum Column { Op = 1, Local = 2, Size = 3, Status = 4, Attempts = 5, Host = 6, User = 7, Pass = 8,
-              Error = 9 };
+enum Column {
+    Op = 1,
+    Local = 2,
+    Size = 3,
+    Status = 4,
+    Attempts = 5,
+    Host = 6,
+    User = 7,
+    Pass = 8,
+    Error = 9
+};
 
 int columnOf(const QString& key) {
     static const std::pair<const char*, int> keys[] = {
-        {"op", Op},     {"local_path", Local}, {"size", Size}, {"status", Status},
-        {"attempts", Attempts}, {"host", Host}, {"user", User}, {"pass", Pass}};
+        {"op", Op},         {"local_path", Local},  {"size", Size},
+        {"status", Status}, {"attempts", Attempts}, {"host", Host},
+        {"user", User},     {"pass", Pass}};
     for (const auto& [name, column] : keys) {
         if (key == QLatin1String(name)) return column;
     }

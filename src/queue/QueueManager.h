@@ -45,8 +45,7 @@ public:
     }
     // Writes n into "status" or "attempts"; a status runs the folder roll-up.
     void SetCount(QueueModel& tree, QueueItem* item, const QString& key, int n);
-    void ApplyEvent(QueueModel& tree, QueueItem* item, QueueEvent event,
-                    const QString& text = {});
+    void ApplyEvent(QueueModel& tree, QueueItem* item, QueueEvent event, const QString& text = {});
 
     void CopyToFailedQueue(const QueueItem* item, const QString& errorText);
     // Items in selection order; with move, each is deleted from the working queue after

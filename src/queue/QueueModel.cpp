@@ -4,8 +4,8 @@
 
 namespace {
 
-const char* const kHeaders[] = {"Remote", "Action",   "Local",    "Size(Bytes)", "Status",
-                                "Attempts", "Ftp Site", "UserName", "PassWord",  "Error"};
+const char* const kHeaders[] = {"Remote",   "Action",   "Local",    "Size(Bytes)", "Status",
+                                "Attempts", "Ftp Site", "UserName", "PassWord",    "Error"};
 
 std::unique_ptr<QueueItem> itemOf(const TreeRecord& record, QueueItem* parent) {
     auto item = std::make_unique<QueueItem>();

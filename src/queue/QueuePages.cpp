@@ -1,11 +1,16 @@
 #include "QueuePages.h"
 
+#include "QueueManager.h"
 #include "QueueModel.h"
 #include "QueueStatusDelegate.h"
 #include "ToolButton.h"
 
+#include <QAction>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
@@ -52,8 +57,7 @@ QTreeView* queueView(QueueModel& model, const char* name, QWidget* parent) {
 
 } // namespace
 
-QueuePages::QueuePages(QueueModel& queue, QueueModel& failQueue, QWidget* parent)
-    : QWidget(parent) {
+QueuePages::QueuePages(queue_manager& queues, QWidget* parent) : QWidget(parent), m_queues(queues) {
     setObjectName(QStringLiteral("Panel1"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -70,13 +74,149 @@ QueuePages::QueuePages(QueueModel& queue, QueueModel& failQueue, QWidget* parent
     bar->addWidget(m_close);
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("queue_pages"));
-    m_queue = queueView(queue, "queue", m_pages);
+    m_queue = queueView(queues.Queue(), "queue", m_pages);
     m_queue->setItemDelegateForColumn(4, new QueueStatusDelegate(m_queue));
-    m_failQueue = queueView(failQueue, "fail_queue", m_pages);
-    m_pages->addTab(m_queue, QStringLiteral("Working Queue"));
-    m_pages->addTab(m_failQueue, QStringLiteral("Failed Queue"));
+    m_failQueue = queueView(queues.FailQueue(), "fail_queue", m_pages);
+    using Q = QueuePages;
+    m_pages->addTab(page(m_queue, "queue_popup",
+                         {{"Queue_SaveToFile_Button", "Queue_SaveQueueToFile",
+                           "Export Queue to File", "Save Queue to File", &Q::exportWorking},
+                          {"Queue_LoadFromFile_Button", "Queue_LoadQueueFromFile",
+                           "Import Queue from File", "Load Queue From File", &Q::importWorking},
+                          {"Queue_Clear_Button", "Queue_ClearQueue", "Clear Queue", "Clear Queue",
+                           &Q::clearWorking},
+                          {nullptr, "Queue_AddtoFailedQueue", "", "Move Selected to Failed Queue",
+                           &Q::moveToFailed},
+                          {nullptr, "Queue_CopySelectedtotheFailedQueue", "",
+                           "Copy Selected to the Failed Queue", &Q::copyToFailed},
+                          {nullptr, "Queue_DeleteSelectedItems", "", "Delete Selected Items",
+                           &Q::deleteSelectedWorking},
+                          {nullptr, "Queue_DeleteCompletedItems", "", "Delete Completed Items",
+                           &Q::deleteCompletedWorking}}),
+                    QStringLiteral("Working Queue"));
+    m_pages->addTab(page(m_failQueue, "fail_queue_popup",
+                         {{"Failed_Queue_Export_Button", "Failed_Queue_Export",
+                           "Export Queue to File", "Export Queue", &Q::exportFailed},
+                          {"Failed_Queue_Import_Button", "Failed_Queue_Import",
+                           "Import Queue from File", "Import Queue", &Q::importFailed},
+                          {"Failed_Queue_Clear_Button", "Failed_Queue_Clear", "Clear Queue",
+                           "Clear Queue", &Q::clearFailed},
+                          {"Failed_Queue_Submit_Button", "Failed_Queue_Submit",
+                           "Submit for Transfer", "Submit Queue for Transfer", &Q::submitFailed},
+                          {nullptr, "Failed_Queue_Submit_Selected", "",
+                           "Submit Selected for Transfer", &Q::submitSelectedFailed},
+                          {nullptr, "Failed_Queue_Delete_Selected", "", "Delete Selected Items",
+                           &Q::deleteSelectedFailed},
+                          {nullptr, "Failed_Queue_Delete_Completed", "", "Delete Completed Items",
+                           &Q::deleteCompletedFailed}}),
+                    QStringLiteral("Failed Queue"));
     layout->addLayout(bar);
     layout->addWidget(m_pages);
+}
+
+QWidget* QueuePages::page(QTreeView* view, const char* menuName,
+                          std::initializer_list<Command> commands) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* buttons = new QHBoxLayout;
+    auto* menu = new QMenu(view);
+    menu->setObjectName(QLatin1String(menuName));
+    for (const Command& c : commands) {
+        QAction* item = menu->addAction(QLatin1String(c.caption));
+        item->setObjectName(QLatin1String(c.menu));
+        connect(item, &QAction::triggered, this, c.run);
+        if (!c.button) continue;
+        QToolButton* button =
+            makeToolButton(page, c.button, QLatin1String(c.hint), QStyle::SP_FileDialogListView);
+        connect(button, &QToolButton::clicked, this, c.run);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, menu,
+            [view, menu](const QPoint& at) { menu->exec(view->viewport()->mapToGlobal(at)); });
+    view->setParent(page);
+    layout->addLayout(buttons);
+    layout->addWidget(view);
+    return page;
+}
+
+QList<QueueItem*> QueuePages::selected(QTreeView* view) const {
+    auto* model = static_cast<QueueModel*>(view->model());
+    QList<QueueItem*> items;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows(0))
+        items.append(model->itemAt(index));
+    return items;
+}
+
+void QueuePages::exportQueue(QueueModel& model) {
+    QFileDialog dialog(this, QStringLiteral("Export Queue To File..."));
+    dialog.setObjectName(QStringLiteral("save_queue"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Queue Files (*.uque)"));
+    dialog.setDefaultSuffix(QStringLiteral("uque"));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    QString error;
+    if (!model.save(dialog.selectedFiles().first(), &error))
+        QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+}
+
+void QueuePages::importQueue(QueueModel& model) {
+    QFileDialog dialog(this, QStringLiteral("Select File To Import"));
+    dialog.setObjectName(QStringLiteral("load_queue"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QStringLiteral("Queue Files (*.uque)"));
+    dialog.setDefaultSuffix(QStringLiteral("uque"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    QString error;
+    if (!model.load(dialog.selectedFiles().first(), &error))
+        QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+}
+
+void QueuePages::exportWorking() {
+    exportQueue(m_queues.Queue());
+}
+void QueuePages::importWorking() {
+    importQueue(m_queues.Queue());
+}
+void QueuePages::clearWorking() {
+    m_queues.Queue().clear();
+}
+void QueuePages::moveToFailed() {
+    m_queues.CopySelectedToFailed(selected(m_queue), true);
+}
+void QueuePages::copyToFailed() {
+    m_queues.CopySelectedToFailed(selected(m_queue), false);
+}
+void QueuePages::deleteSelectedWorking() {
+    queue_manager::DeleteSelected(m_queues.Queue(), selected(m_queue));
+}
+void QueuePages::deleteCompletedWorking() {
+    queue_manager::DeleteCompleted(m_queues.Queue());
+}
+void QueuePages::exportFailed() {
+    exportQueue(m_queues.FailQueue());
+}
+void QueuePages::importFailed() {
+    importQueue(m_queues.FailQueue());
+}
+void QueuePages::clearFailed() {
+    m_queues.FailQueue().clear();
+}
+void QueuePages::submitFailed() {
+    queue_manager::ReplaceFromTree(m_queues.Queue(), m_queues.FailQueue());
+}
+void QueuePages::submitSelectedFailed() {
+    queue_manager::CopyItemsForRetry(selected(m_failQueue), m_queues.Queue());
+}
+void QueuePages::deleteSelectedFailed() {
+    queue_manager::DeleteSelected(m_queues.FailQueue(), selected(m_failQueue));
+}
+void QueuePages::deleteCompletedFailed() {
+    queue_manager::DeleteCompleted(m_queues.FailQueue());
 }
 
 bool QueuePages::processing() const {

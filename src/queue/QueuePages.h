@@ -1,18 +1,24 @@
 // The queue panel "Panel1": the start button, the close button and the two pages
-// "Working Queue" and "Failed Queue", views of the two queue models.
+// "Working Queue" and "Failed Queue", views of the two queue models, each with its
+// buttons and pop-up menu for the queue commands.
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
+class QAction;
+class QMenu;
 class QTabWidget;
 class QToolButton;
 class QTreeView;
 class QueueModel;
+struct QueueItem;
+class queue_manager;
 
 class QueuePages : public QWidget {
     Q_OBJECT
 public:
-    QueuePages(QueueModel& queue, QueueModel& failQueue, QWidget* parent = nullptr);
+    explicit QueuePages(queue_manager& queues, QWidget* parent = nullptr);
 
     // "Start Transfer" pressed in.
     bool processing() const;
@@ -24,6 +30,35 @@ signals:
     void processingChanged(bool on);
 
 private:
+    struct Command {
+        const char* button;  // the page's tool button, or nullptr
+        const char* menu;    // the pop-up menu's item
+        const char* hint;    // the button's hint
+        const char* caption; // the menu item's caption
+        void (QueuePages::*run)();
+    };
+    QWidget* page(QTreeView* view, const char* menuName, std::initializer_list<Command> commands);
+    // The selected items of a view, in the order they were selected.
+    QList<QueueItem*> selected(QTreeView* view) const;
+    void exportQueue(QueueModel& model);
+    void importQueue(QueueModel& model);
+
+    void exportWorking();
+    void importWorking();
+    void clearWorking();
+    void moveToFailed();
+    void copyToFailed();
+    void deleteSelectedWorking();
+    void deleteCompletedWorking();
+    void exportFailed();
+    void importFailed();
+    void clearFailed();
+    void submitFailed();
+    void submitSelectedFailed();
+    void deleteSelectedFailed();
+    void deleteCompletedFailed();
+
+    queue_manager& m_queues;
     QToolButton* m_toggleProcessing = nullptr;
     QToolButton* m_close = nullptr;
     QTabWidget* m_pages = nullptr;

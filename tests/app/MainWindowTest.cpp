@@ -17,12 +17,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -618,6 +620,60 @@ TEST_F(MainWindowTest, TheQueueViewsShowTheQueueModels) {
     const QImage shot = view->viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(cell.left() + 5, cell.center().y()).rgb(),
               ColourFromWin(0xFFFF - 200).rgb());
+}
+
+// Accepts the next file dialog named `name` with `path`, as a user would.
+void chooseFileInNextDialog(const char* name, const QString& path) {
+    QTimer::singleShot(0, [name, path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String(name))
+            return chooseFileInNextDialog(name, path);
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+TEST_F(MainWindowTest, QueueCommandsMoveSubmitExportAndImport) {
+    auto w = start();
+    queue_manager& queues = w->Queues();
+    queues.AddItem(queues.Queue(), "download", "/l/a", "/pub/a", "10", "h", "u", "p", false);
+    queues.AddItem(queues.Queue(), "download", "/l/b", "/pub/b", "20", "h", "u", "p", false);
+    auto* view = control<QTreeView>(w.get(), "queue");
+    auto* failed = control<QTreeView>(w.get(), "fail_queue");
+    view->selectionModel()->select(view->model()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    control<QAction>(w.get(), "Queue_AddtoFailedQueue")->trigger();
+    ASSERT_EQ(failed->model()->rowCount(), 1);
+    EXPECT_EQ(failed->model()->index(0, 0).data().toString(), QStringLiteral("/pub/a"));
+    ASSERT_EQ(view->model()->rowCount(), 1); // moved, not copied
+
+    failed->selectionModel()->select(failed->model()->index(0, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    control<QAction>(w.get(), "Failed_Queue_Submit_Selected")->trigger();
+    EXPECT_EQ(view->model()->rowCount(), 2);
+    EXPECT_EQ(failed->model()->rowCount(), 1); // the failed item stays
+
+    // Export the working queue, then import it into the failed queue.
+    const QString path = scratchDir() + QStringLiteral("/exported.uque");
+    QFile::remove(path);
+    chooseFileInNextDialog("save_queue", path);
+    control<QToolButton>(w.get(), "Queue_SaveToFile_Button")->click();
+    ASSERT_TRUE(QFileInfo::exists(path));
+    chooseFileInNextDialog("load_queue", path);
+    control<QToolButton>(w.get(), "Failed_Queue_Import_Button")->click();
+    EXPECT_EQ(failed->model()->rowCount(), 2);
+    EXPECT_EQ(failed->model()->index(0, 0).data().toString(), QStringLiteral("/pub/b"));
+
+    control<QToolButton>(w.get(), "Failed_Queue_Submit_Button")->click();
+    EXPECT_EQ(view->model()->rowCount(), 2);
+    EXPECT_EQ(failed->model()->rowCount(), 0);
+    control<QToolButton>(w.get(), "Queue_Clear_Button")->click();
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    EXPECT_EQ(control<QMenu>(w.get(), "queue_popup")->actions().size(), 7);
+    EXPECT_EQ(control<QAction>(w.get(), "Queue_SaveQueueToFile")->text(),
+              QStringLiteral("Save Queue to File"));
+    EXPECT_EQ(control<QToolButton>(w.get(), "Failed_Queue_Submit_Button")->toolTip(),
+              QStringLiteral("Submit for Transfer"));
 }
 
 } // namespace

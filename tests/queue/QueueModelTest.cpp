@@ -19,7 +19,8 @@ protected:
                                QStringLiteral("ftp.example.org"), QStringLiteral("u"),
                                QStringLiteral("secret"), false, parent);
     }
-    QueueItem* folder(const char* remote, QueueItem* parent = nullptr, const char* op = "download") {
+    QueueItem* folder(const char* remote, QueueItem* parent = nullptr,
+                      const char* op = "download") {
         return manager.AddItem(queue, QLatin1String(op), QStringLiteral("/home/u/d/"),
                                QLatin1String(remote), QString(), QStringLiteral("ftp.example.org"),
                                QStringLiteral("u"), QStringLiteral("secret"), true, parent);
@@ -43,7 +44,7 @@ TEST_F(QueueTest, AddedItemsHoldTheirRowAndTheirPathFromTheAncestors) {
                                           "u", Scramble("secret")}));
     EXPECT_EQ(f->state(), FileWaiting);
     EXPECT_EQ(queue_manager::GetField(f, "pass"), QByteArray("secret"));
-    EXPECT_NE(f->column(8), QByteArray("secret")); // never in clear
+    EXPECT_NE(f->column(8), QByteArray("secret"));                    // never in clear
     EXPECT_EQ(queue.data(queue.indexOf(f, 8)).toString(), QString()); // nor shown
     EXPECT_EQ(file("/up.txt", "5", nullptr, "upload")->column(1), QByteArray("<--"));
 
@@ -72,8 +73,8 @@ TEST_F(QueueTest, InProxyModeTheServerComesFromTheUserName) {
                                           "bob@ftp.example.org", "", false);
     EXPECT_EQ(queue_manager::GetField(viaProxy, "host"), QByteArray("ftp.example.org"));
     EXPECT_EQ(queue_manager::GetField(viaProxy, "user"), QByteArray("bob"));
-    QueueItem* bare = manager.AddItem(queue, "download", "/l", "/r", "1", "proxy.local", "bob", "",
-                                      false);
+    QueueItem* bare =
+        manager.AddItem(queue, "download", "/l", "/r", "1", "proxy.local", "bob", "", false);
     EXPECT_EQ(queue_manager::GetField(bare, "host"), QByteArray("bob"));
     EXPECT_EQ(queue_manager::GetField(bare, "user"), QByteArray());
 }
@@ -182,7 +183,8 @@ TEST_F(QueueTest, MovingAFolderAndItsChildToTheFailedQueueVisitsTheChildOnce) {
 
 TEST_F(QueueTest, ResubmittingAndStartingOver) {
     // "Submit Selected for Transfer": the failed items stay, copies wait with zero attempts.
-    QueueItem* f = manager.AddItem(failQueue, "download", "/l", "/pub/f", "5", "h", "u", "p", false);
+    QueueItem* f =
+        manager.AddItem(failQueue, "download", "/l", "/pub/f", "5", "h", "u", "p", false);
     manager.SetCount(failQueue, f, "attempts", 3);
     manager.SetColumn(failQueue, f, 9, "550 gone");
     queue_manager::CopyItemsForRetry({f}, queue);
