@@ -1,9 +1,7 @@
 // What a new user does wrong or meets first, through the real window: every failure
 // reaches the log in the error colour and the status bar, and the pane never shows a
 // server's folders as something they are not.
-#include "FakeFtpServer.h"
-#include "Main.h"
-#include "NavigationManager.h"
+#include "ScriptedWindowTest.h"
 #include "TestLoop.h"
 #include "WindowControls.h"
 
@@ -23,25 +21,8 @@
 
 namespace {
 
-class NewUserTest : public ::testing::Test {
+class NewUserTest : public ScriptedWindowTest {
 protected:
-    void SetUp() override {
-        server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
-        clearStoredSettings();
-        w = std::make_unique<TMainform>();
-        w->quitApplication = [] {};
-        w->FormCreate();
-        w->CreateDialogs();
-        type("127.0.0.1", "alice", "pw", server.port());
-    }
-    void TearDown() override { w->Navigation()->CloseSession(); }
-    void type(const QString& host, const QString& user, const QString& password,
-              const QString& port) {
-        control<QLineEdit>(w.get(), "Quickhost")->setText(host);
-        control<QLineEdit>(w.get(), "QuickUser")->setText(user);
-        control<QLineEdit>(w.get(), "Quickpass")->setText(password);
-        control<QLineEdit>(w.get(), "quickport")->setText(port);
-    }
     void connect() { control<QToolButton>(w.get(), "quick_connect")->click(); }
     QString status() const { return control<QLabel>(w.get(), "status_left")->text(); }
     QTreeWidget* list() const { return control<QTreeWidget>(w.get(), "remoteListView"); }
@@ -72,9 +53,6 @@ protected:
         });
         return text;
     }
-
-    FakeFtpServer server;
-    std::unique_ptr<TMainform> w;
 };
 
 TEST_F(NewUserTest, AConnectionThatCannotBeMadeSaysWhy) {

@@ -3,6 +3,7 @@
 #include "NavigationManager.h"
 #include "RealServerTest.h"
 #include "Scratch.h"
+#include "ScriptedWindowTest.h"
 #include "WindowControls.h"
 
 #include "SettingsDialog.h"
@@ -191,27 +192,12 @@ TEST(QuickConnect, AnEmptyFieldShowsTheMessageAndSendsNothing) {
     EXPECT_EQ(w.Navigation()->Client().State(), ftpReady);
 }
 
-// A window logged in to the scripted server, whose transcript shows every command.
-class ScriptedSessionTest : public ::testing::Test {
+// A window with the scripted server, whose transcript shows every command.
+class ScriptedSessionTest : public ScriptedWindowTest {
 protected:
-    void SetUp() override {
-        server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 file.txt\r\n";
-        clearStoredSettings();
-        w = std::make_unique<TMainform>();
-        w->quitApplication = [] {};
-        w->FormCreate();
-        w->CreateDialogs();
-        control<QLineEdit>(w.get(), "Quickhost")->setText(QStringLiteral("127.0.0.1"));
-        control<QLineEdit>(w.get(), "QuickUser")->setText(QStringLiteral("alice"));
-        control<QLineEdit>(w.get(), "Quickpass")->setText(QStringLiteral("pw"));
-        control<QLineEdit>(w.get(), "quickport")->setText(server.port());
-    }
-    void TearDown() override { w->Navigation()->CloseSession(); }
     void setDialogText(const char* name, const QString& text) {
         settingsDialog(w.get())->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
     }
-    FakeFtpServer server;
-    std::unique_ptr<TMainform> w;
 };
 
 TEST_F(ScriptedSessionTest, StopSendsAborAtOnceDuringAListing) {
