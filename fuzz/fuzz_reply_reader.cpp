@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FtpReplyReader::Line line;
             const FtpReplyReader::Result r = reader.next(line);
             if (r != FtpReplyReader::Result::Line) break;
-            if (line.text.contains(u'\n') && !(data[0] & 1)) {
-                // Without AcceptLF a lone LF stays inside the line; CR LF never does.
-                if (line.text.contains(QLatin1String("\r\n"))) std::abort();
-            }
+            // A line never holds its own end: no LF with AcceptLF, no CR LF without.
+            if ((data[0] & 1) ? line.text.contains(u'\n')
+                              : line.text.contains(QLatin1String("\r\n")))
+                std::abort();
             int port = 0;
             if (FtpReply::passivePort(line.text, port) && (port < 0 || port > 65535)) std::abort();
             if (FtpReply::size(line.text) < -1) std::abort();

@@ -6,12 +6,9 @@
 
 namespace AppPaths {
 
-constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                          QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
-
 bool makeOwnerOnlyFolder(const QString& path) {
     if (!QDir().mkpath(path)) return false;
-    return QFile::setPermissions(path, kOwnerOnly);
+    return QFile::setPermissions(path, kOwnerOnlyFolder);
 }
 
 QString programDir() {

@@ -2,12 +2,18 @@
 // listing cache).
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 namespace AppPaths {
 
 // The data folder with a trailing "/", created when missing.
 QString programDir();
+// For what holds passwords or what servers listed: the owner alone may read it.
+constexpr QFile::Permissions kOwnerOnlyFile =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+constexpr QFile::Permissions kOwnerOnlyFolder = kOwnerOnlyFile | QFile::ExeOwner | QFile::ExeUser;
+
 // Creates the folder (with its parents) and makes it readable by its owner only.
 bool makeOwnerOnlyFolder(const QString& path);
 // Deletes the listing cache folder with everything in it and creates it again empty.

@@ -16,6 +16,11 @@ bool HoldsControlCharacter(const QString& text) {
     return false;
 }
 
+static QString LineTooLongReply() {
+    return QStringLiteral("421 Reply line longer than %1 bytes: connection closed by 1Quillon")
+        .arg(FtpReplyReader::kBufferSize - 1);
+}
+
 const QString kControlCharacterReply =
     QStringLiteral("501 Command not sent: it holds a control character");
 
@@ -402,9 +407,7 @@ void TCustomFtpCli::ControlSessionConnected(int error) {
 void TCustomFtpCli::ControlDataAvailable() {
     QPointer<TCustomFtpCli> self(this);
     if (m_reader.room() <= 0) {
-        return ControlOutOfStep(
-            QStringLiteral("421 Reply line longer than %1 bytes: connection closed by 1Quillon")
-                .arg(kReplyBufferSize - 1));
+        return ControlOutOfStep(LineTooLongReply());
     }
     char chunk[kReplyBufferSize];
     const int n = m_controlSocket->Receive(chunk, m_reader.room());
@@ -419,9 +422,7 @@ void TCustomFtpCli::ControlDataAvailable() {
         case FtpReplyReader::Result::NeedMore:
             return;
         case FtpReplyReader::Result::LineTooLong:
-            return ControlOutOfStep(
-                QStringLiteral("421 Reply line longer than %1 bytes: connection closed by 1Quillon")
-                    .arg(kReplyBufferSize - 1));
+            return ControlOutOfStep(LineTooLongReply());
         case FtpReplyReader::Result::ReplyTooLong:
             return ControlOutOfStep(
                 QStringLiteral("421 Reply longer than %1 lines: connection closed by 1Quillon")
@@ -484,9 +485,10 @@ void TCustomFtpCli::InactivityTimedOut() {
     // Whatever the server still sends for this request would arrive out of step: the
     // connection goes, and the engine can be opened again.
     const bool lookingUp = m_state == ftpDnsLookup;
+    QPointer<TCustomFtpCli> self(this); // the close may reach an owner that deletes us
     ControlOutOfStep(
         QStringLiteral("421 Timeout: no reply from the server for %1 s").arg(m_inactivityTimeout));
-    if (lookingUp) m_controlSocket->CancelDnsLookup();
+    if (self && lookingUp) m_controlSocket->CancelDnsLookup();
 }
 
 void TCustomFtpCli::HandleReplyLine() {

@@ -77,39 +77,46 @@ QueuePages::QueuePages(queue_manager& queues, QWidget* parent) : QWidget(parent)
     m_queue = queueView(queues.Queue(), "queue", m_pages);
     m_queue->setItemDelegateForColumn(4, new QueueStatusDelegate(m_queue));
     m_failQueue = queueView(queues.FailQueue(), "fail_queue", m_pages);
-    using Q = QueuePages;
-    m_pages->addTab(page(m_queue, "queue_popup",
-                         {{"Queue_SaveToFile_Button", "Queue_SaveQueueToFile",
-                           "Export Queue to File", "Save Queue to File", &Q::exportWorking},
-                          {"Queue_LoadFromFile_Button", "Queue_LoadQueueFromFile",
-                           "Import Queue from File", "Load Queue From File", &Q::importWorking},
-                          {"Queue_Clear_Button", "Queue_ClearQueue", "Clear Queue", "Clear Queue",
-                           &Q::clearWorking},
-                          {nullptr, "Queue_AddtoFailedQueue", "", "Move Selected to Failed Queue",
-                           &Q::moveToFailed},
-                          {nullptr, "Queue_CopySelectedtotheFailedQueue", "",
-                           "Copy Selected to the Failed Queue", &Q::copyToFailed},
-                          {nullptr, "Queue_DeleteSelectedItems", "", "Delete Selected Items",
-                           &Q::deleteSelectedWorking},
-                          {nullptr, "Queue_DeleteCompletedItems", "", "Delete Completed Items",
-                           &Q::deleteCompletedWorking}}),
-                    QStringLiteral("Working Queue"));
-    m_pages->addTab(page(m_failQueue, "fail_queue_popup",
-                         {{"Failed_Queue_Export_Button", "Failed_Queue_Export",
-                           "Export Queue to File", "Export Queue", &Q::exportFailed},
-                          {"Failed_Queue_Import_Button", "Failed_Queue_Import",
-                           "Import Queue from File", "Import Queue", &Q::importFailed},
-                          {"Failed_Queue_Clear_Button", "Failed_Queue_Clear", "Clear Queue",
-                           "Clear Queue", &Q::clearFailed},
-                          {"Failed_Queue_Submit_Button", "Failed_Queue_Submit",
-                           "Submit for Transfer", "Submit Queue for Transfer", &Q::submitFailed},
-                          {nullptr, "Failed_Queue_Submit_Selected", "",
-                           "Submit Selected for Transfer", &Q::submitSelectedFailed},
-                          {nullptr, "Failed_Queue_Delete_Selected", "", "Delete Selected Items",
-                           &Q::deleteSelectedFailed},
-                          {nullptr, "Failed_Queue_Delete_Completed", "", "Delete Completed Items",
-                           &Q::deleteCompletedFailed}}),
-                    QStringLiteral("Failed Queue"));
+    QueueModel& working = queues.Queue();
+    QueueModel& failed = queues.FailQueue();
+    m_pages->addTab(
+        page(m_queue, "queue_popup",
+             {{"Queue_SaveToFile_Button", "Queue_SaveQueueToFile", "Export Queue to File",
+               "Save Queue to File", [this, &working] { exportQueue(working); }},
+              {"Queue_LoadFromFile_Button", "Queue_LoadQueueFromFile", "Import Queue from File",
+               "Load Queue From File", [this, &working] { importQueue(working); }},
+              {"Queue_Clear_Button", "Queue_ClearQueue", "Clear Queue", "Clear Queue",
+               [&working] { working.clear(); }},
+              {nullptr, "Queue_AddtoFailedQueue", "", "Move Selected to Failed Queue",
+               [this] { m_queues.CopySelectedToFailed(selected(m_queue), true); }},
+              {nullptr, "Queue_CopySelectedtotheFailedQueue", "",
+               "Copy Selected to the Failed Queue",
+               [this] { m_queues.CopySelectedToFailed(selected(m_queue), false); }},
+              {nullptr, "Queue_DeleteSelectedItems", "", "Delete Selected Items",
+               [this, &working] { queue_manager::DeleteSelected(working, selected(m_queue)); }},
+              {nullptr, "Queue_DeleteCompletedItems", "", "Delete Completed Items",
+               [&working] { queue_manager::DeleteCompleted(working); }}}),
+        QStringLiteral("Working Queue"));
+    m_pages->addTab(
+        page(m_failQueue, "fail_queue_popup",
+             {{"Failed_Queue_Export_Button", "Failed_Queue_Export", "Export Queue to File",
+               "Export Queue", [this, &failed] { exportQueue(failed); }},
+              {"Failed_Queue_Import_Button", "Failed_Queue_Import", "Import Queue from File",
+               "Import Queue", [this, &failed] { importQueue(failed); }},
+              {"Failed_Queue_Clear_Button", "Failed_Queue_Clear", "Clear Queue", "Clear Queue",
+               [&failed] { failed.clear(); }},
+              {"Failed_Queue_Submit_Button", "Failed_Queue_Submit", "Submit for Transfer",
+               "Submit Queue for Transfer",
+               [&working, &failed] { queue_manager::ReplaceFromTree(working, failed); }},
+              {nullptr, "Failed_Queue_Submit_Selected", "", "Submit Selected for Transfer",
+               [this, &working] {
+                   queue_manager::CopyItemsForRetry(selected(m_failQueue), working);
+               }},
+              {nullptr, "Failed_Queue_Delete_Selected", "", "Delete Selected Items",
+               [this, &failed] { queue_manager::DeleteSelected(failed, selected(m_failQueue)); }},
+              {nullptr, "Failed_Queue_Delete_Completed", "", "Delete Completed Items",
+               [&failed] { queue_manager::DeleteCompleted(failed); }}}),
+        QStringLiteral("Failed Queue"));
     layout->addLayout(bar);
     layout->addWidget(m_pages);
 }
@@ -174,49 +181,6 @@ void QueuePages::importQueue(QueueModel& model) {
     QString error;
     if (!model.load(dialog.selectedFiles().first(), &error))
         QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
-}
-
-void QueuePages::exportWorking() {
-    exportQueue(m_queues.Queue());
-}
-void QueuePages::importWorking() {
-    importQueue(m_queues.Queue());
-}
-void QueuePages::clearWorking() {
-    m_queues.Queue().clear();
-}
-void QueuePages::moveToFailed() {
-    m_queues.CopySelectedToFailed(selected(m_queue), true);
-}
-void QueuePages::copyToFailed() {
-    m_queues.CopySelectedToFailed(selected(m_queue), false);
-}
-void QueuePages::deleteSelectedWorking() {
-    queue_manager::DeleteSelected(m_queues.Queue(), selected(m_queue));
-}
-void QueuePages::deleteCompletedWorking() {
-    queue_manager::DeleteCompleted(m_queues.Queue());
-}
-void QueuePages::exportFailed() {
-    exportQueue(m_queues.FailQueue());
-}
-void QueuePages::importFailed() {
-    importQueue(m_queues.FailQueue());
-}
-void QueuePages::clearFailed() {
-    m_queues.FailQueue().clear();
-}
-void QueuePages::submitFailed() {
-    queue_manager::ReplaceFromTree(m_queues.Queue(), m_queues.FailQueue());
-}
-void QueuePages::submitSelectedFailed() {
-    queue_manager::CopyItemsForRetry(selected(m_failQueue), m_queues.Queue());
-}
-void QueuePages::deleteSelectedFailed() {
-    queue_manager::DeleteSelected(m_queues.FailQueue(), selected(m_failQueue));
-}
-void QueuePages::deleteCompletedFailed() {
-    queue_manager::DeleteCompleted(m_queues.FailQueue());
 }
 
 bool QueuePages::processing() const {

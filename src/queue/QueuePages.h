@@ -6,6 +6,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class QTabWidget;
@@ -35,28 +37,13 @@ private:
         const char* menu;    // the pop-up menu's item
         const char* hint;    // the button's hint
         const char* caption; // the menu item's caption
-        void (QueuePages::*run)();
+        std::function<void()> run;
     };
     QWidget* page(QTreeView* view, const char* menuName, std::initializer_list<Command> commands);
     // The selected items of a view, in the order they were selected.
     QList<QueueItem*> selected(QTreeView* view) const;
     void exportQueue(QueueModel& model);
     void importQueue(QueueModel& model);
-
-    void exportWorking();
-    void importWorking();
-    void clearWorking();
-    void moveToFailed();
-    void copyToFailed();
-    void deleteSelectedWorking();
-    void deleteCompletedWorking();
-    void exportFailed();
-    void importFailed();
-    void clearFailed();
-    void submitFailed();
-    void submitSelectedFailed();
-    void deleteSelectedFailed();
-    void deleteCompletedFailed();
 
     queue_manager& m_queues;
     QToolButton* m_toggleProcessing = nullptr;

@@ -1,5 +1,7 @@
 #include "TreeItemStream.h"
 
+#include "AppPaths.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -218,9 +220,8 @@ bool Read(const QByteArray& data, TreeRecord& root, QString* error) {
 bool SaveFile(const TreeRecord& root, const QString& path, QString* error) {
     QSaveFile file(path);
     // Queue files and "sites.usm" hold passwords: readable by their owner only.
-    const bool opened = file.open(QIODevice::WriteOnly) &&
-                        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                            QFile::WriteUser);
+    const bool opened =
+        file.open(QIODevice::WriteOnly) && file.setPermissions(AppPaths::kOwnerOnlyFile);
     if (!opened || file.write(Write(root)) < 0 || !file.commit()) {
         if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
         return false;

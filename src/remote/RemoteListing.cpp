@@ -11,15 +11,14 @@ QString cacheFile(const QString& programDir, const QString& host, const QString&
     mangled.replace(u'/', u'_');
     // A host or path must not lead the file out of the cache folder, nor name the
     // folder itself.
-    QString safeHost = (user + u'@' + host + u'_' + port).left(255);
-    safeHost.replace(u'/', u'_');
-    safeHost.replace(QChar(0), u'_');
+    // One folder per account; with its "@" and "_" it can never be "." or "..".
+    QString account = (user + u'@' + host + u'_' + port).left(255);
+    account.replace(u'/', u'_');
+    account.replace(QChar(0), u'_');
     mangled.replace(QChar(0), u'_');
-    if (safeHost.isEmpty() || safeHost == QLatin1String("..") || safeHost == QLatin1String("."))
-        safeHost = QStringLiteral("_") + safeHost;
     if (mangled.isEmpty() || mangled == QLatin1String("..") || mangled == QLatin1String("."))
         mangled = QStringLiteral("_") + mangled;
-    return programDir + QStringLiteral("Listings/") + safeHost + u'/' + mangled;
+    return programDir + QStringLiteral("Listings/") + account + u'/' + mangled;
 }
 
 QString kilobytes(const QString& sizeText) {

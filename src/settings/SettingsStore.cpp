@@ -1,5 +1,6 @@
 #include "SettingsStore.h"
 
+#include "AppPaths.h"
 #include "Scramble.h"
 
 #include <QFile>
@@ -92,11 +93,8 @@ bool SettingsStore::save(const SettingsRecord& record, QString* error) {
     m_settings.sync();
     // The file holds the SOCKS password, so it and its folder are the user's alone.
     const QFileInfo file(m_settings.fileName());
-    QFile::setPermissions(file.absolutePath(), QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadUser |
-                                                   QFile::WriteUser | QFile::ExeUser);
-    QFile::setPermissions(file.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ReadUser | QFile::WriteUser);
+    QFile::setPermissions(file.absolutePath(), AppPaths::kOwnerOnlyFolder);
+    QFile::setPermissions(file.absoluteFilePath(), AppPaths::kOwnerOnlyFile);
     if (m_settings.status() != QSettings::NoError) {
         if (error)
             *error =

@@ -58,6 +58,12 @@ protected:
     void SetUp() override {
         programDir = AppPaths::programDir();
         AppPaths::resetListingCache(programDir);
+        // The log takes its colours from the settings, as the window's does.
+        log.colourOf = [this](int kind) {
+            static const Setting colours[] = {Setting::ErrorMsgColor, Setting::InfoMsgColor,
+                                              Setting::FtpCommandColor, Setting::FtpResponseColor};
+            return settings.integer(colours[kind]);
+        };
     }
     void TearDown() override { session.CloseSession(); }
     bool listed(int rows = 1) {
@@ -80,15 +86,6 @@ protected:
     SessionLog log;
     SettingsSource settings;
     QString programDir;
-    // The log takes its colours from the settings, as the window's does.
-    bool coloured = [this] {
-        log.colourOf = [this](int kind) {
-            static const Setting colours[] = {Setting::ErrorMsgColor, Setting::InfoMsgColor,
-                                              Setting::FtpCommandColor, Setting::FtpResponseColor};
-            return settings.integer(colours[kind]);
-        };
-        return true;
-    }();
     Navigation_Manager session{pane, pane, log, settings, AppPaths::programDir()};
 };
 
