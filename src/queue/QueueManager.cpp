@@ -22,7 +22,10 @@ enum Column {
     Host = 6,
     User = 7,
     Pass = 8,
-    Error = 9
+    Error = 9,
+    // Working queue only, not shown: "partial" while a download's local file holds
+    // part of the file.
+    Partial = 9
 };
 
 int columnOf(const QString& key) {
@@ -95,6 +98,22 @@ QueueItem* queue_manager::AddItem(QueueModel& tree, const QString& op, const QSt
                      Scramble(pass.toUtf8())};
     item->block.imageIndex = isFolder ? FolderWaiting : FileWaiting;
     return tree.append(parent, std::move(item));
+}
+
+QueueItem* queue_manager::AddChild(QueueModel& tree, QueueItem* folder, const QString& local,
+                                   const QString& remote, const QString& size, bool isFolder) {
+    auto item = std::make_unique<QueueItem>();
+    item->text = remote.toUtf8();
+    item->columns = {folder->column(Op),
+                     local.toUtf8(),
+                     isFolder ? QByteArray() : size.toUtf8(),
+                     "0",
+                     "0",
+                     folder->column(Host),
+                     folder->column(User),
+                     folder->column(Pass)};
+    item->block.imageIndex = isFolder ? FolderWaiting : FileWaiting;
+    return tree.append(folder, std::move(item));
 }
 
 QByteArray queue_manager::GetField(const QueueItem* item, const QString& key) {
@@ -267,4 +286,29 @@ void queue_manager::ReplaceFromTree(QueueModel& target, QueueModel& source) {
     for (QueueItem* item : target.items())
         target.setColumn(item, Attempts, "0");
     source.clear();
+}
+
+bool queue_manager::RestartFlat() {
+    DeleteCompleted(m_queue);
+    if (m_queue.root()->children.empty()) return false;
+    QueueModel scratch(false);
+    CopyItemsForRetry(m_queue.items(), scratch);
+    ReplaceFromTree(m_queue, scratch);
+    return true;
+}
+
+void queue_manager::ResumeInterrupted(QueueModel& tree) {
+    for (QueueItem* item : tree.items()) {
+        if (item->state() == FileActive) tree.setState(item, FileWaiting);
+        if (item->state() == FolderActive) tree.setState(item, FolderWaiting);
+    }
+}
+
+bool queue_manager::PartialDownload(const QueueItem* item) {
+    return item->column(Partial) == "partial";
+}
+
+void queue_manager::SetPartialDownload(QueueModel& tree, QueueItem* item, bool partial) {
+    if (partial == PartialDownload(item)) return;
+    tree.setColumn(item, Partial, partial ? QByteArray("partial") : QByteArray());
 }

@@ -36,6 +36,11 @@ public:
                        const QString& user, const QString& pass, bool isFolder,
                        QueueItem* parent = nullptr);
 
+    // A child of a folder being expanded: it transfers for the same site as the folder
+    // (its host, user and password columns are the folder's, also in "Proxy" mode).
+    QueueItem* AddChild(QueueModel& tree, QueueItem* folder, const QString& local,
+                        const QString& remote, const QString& size, bool isFolder);
+
     // "remote_path" (the ancestors' main texts and the item's joined by "/"), "op",
     // "local_path", "size", "status", "attempts", "host", "user", "pass" (unscrambled).
     static QByteArray GetField(const QueueItem* item, const QString& key);
@@ -57,6 +62,17 @@ public:
     static void CopyItemsForRetry(const QList<QueueItem*>& selected, QueueModel& target);
     // target becomes a copy of source with zero attempts everywhere; source is emptied.
     static void ReplaceFromTree(QueueModel& target, QueueModel& source);
+
+    // "Start Transfer": completed items go, and every other item, children included,
+    // becomes a waiting top-level item with zero attempts. False when nothing is left.
+    bool RestartFlat();
+    // A queue read back from a file may hold items that were running when it was saved
+    // (a crash or a kill): they wait again, or no scan would ever start them.
+    static void ResumeInterrupted(QueueModel& tree);
+    // A download that has written part of its local file: a later attempt, also after
+    // a restart of the program, resumes it instead of asking.
+    static bool PartialDownload(const QueueItem* item);
+    static void SetPartialDownload(QueueModel& tree, QueueItem* item, bool partial);
 
     // 3, 4, 10, 11.
     static bool Completed(int state);

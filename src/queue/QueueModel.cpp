@@ -1,5 +1,6 @@
 #include "QueueModel.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -14,8 +15,10 @@ std::unique_ptr<QueueItem> itemOf(const TreeRecord& record, QueueItem* parent) {
     item->block = record.state;
     item->hint = record.hint;
     item->parent = parent;
-    for (const TreeRecord& child : record.children)
+    for (const TreeRecord& child : record.children) {
         item->children.push_back(itemOf(child, item.get()));
+        item->children.back()->rowInParent = int(item->children.size()) - 1;
+    }
     return item;
 }
 
@@ -37,13 +40,19 @@ QByteArray QueueItem::column(int number) const {
     return number - 1 < columns.size() ? columns[number - 1] : QByteArray();
 }
 
-int QueueItem::row() const {
-    if (!parent) return 0;
-    for (size_t i = 0; i < parent->children.size(); ++i) {
-        if (parent->children[i].get() == this) return int(i);
-    }
-    return -1;
+namespace {
+
+// The item may now be waiting: no scan may pass over it.
+void lowerScanHints(QueueItem* item) {
+    for (QueueItem* c = item; c->parent; c = c->parent)
+        c->parent->scanFrom = std::min(c->parent->scanFrom, c->rowInParent);
 }
+
+bool waiting(int state) {
+    return state == FolderWaiting || state == FileWaiting;
+}
+
+} // namespace
 
 QueueModel::QueueModel(bool failedQueue, QObject* parent)
     : QAbstractItemModel(parent), m_failed(failedQueue), m_root(std::make_unique<QueueItem>()) {}
@@ -71,8 +80,10 @@ QueueItem* QueueModel::append(QueueItem* parent, std::unique_ptr<QueueItem> item
     const int row = int(parent->children.size());
     beginInsertRows(indexOf(parent), row, row);
     item->parent = parent;
+    item->rowInParent = row;
     QueueItem* added = item.get();
     parent->children.push_back(std::move(item));
+    lowerScanHints(added);
     endInsertRows();
     return added;
 }
@@ -83,12 +94,16 @@ void QueueModel::remove(QueueItem* item) {
     const int row = item->row();
     beginRemoveRows(indexOf(parent), row, row);
     parent->children.erase(parent->children.begin() + row);
+    for (size_t i = size_t(row); i < parent->children.size(); ++i)
+        parent->children[i]->rowInParent = int(i);
+    if (row < parent->scanFrom) --parent->scanFrom;
     endRemoveRows();
 }
 
 void QueueModel::clear() {
     beginResetModel();
     m_root->children.clear();
+    m_root->scanFrom = 0;
     endResetModel();
 }
 
@@ -98,6 +113,7 @@ void QueueModel::setColumn(QueueItem* item, int number, const QByteArray& text) 
         item->columns.append(QByteArray());
     if (item->columns[number - 1] == text) return;
     item->columns[number - 1] = text;
+    if (number >= columnCount()) return; // kept in the item, not shown
     const QModelIndex at = indexOf(item, number);
     emit dataChanged(at, at);
 }
@@ -105,6 +121,7 @@ void QueueModel::setColumn(QueueItem* item, int number, const QByteArray& text) 
 void QueueModel::setState(QueueItem* item, int state) {
     if (item->block.imageIndex == state) return;
     item->block.imageIndex = state;
+    if (waiting(state)) lowerScanHints(item);
     const QModelIndex at = indexOf(item, 0);
     emit dataChanged(at, at, {kStateRole, Qt::DecorationRole});
 }
@@ -127,6 +144,15 @@ QList<QueueItem*> QueueModel::items() const {
     };
     walk(m_root.get());
     return all;
+}
+
+void QueueModel::resetScanHints() {
+    std::function<void(QueueItem*)> walk = [&](QueueItem* item) {
+        item->scanFrom = 0;
+        for (const auto& child : item->children)
+            walk(child.get());
+    };
+    walk(m_root.get());
 }
 
 TreeRecord QueueModel::toRecord() const {

@@ -37,11 +37,15 @@ struct QueueItem {
     QByteArray hint;
     QueueItem* parent = nullptr;
     std::vector<std::unique_ptr<QueueItem>> children;
+    // Not stored: the item's row under its parent, and the first child row whose
+    // subtree may still hold an item waiting to be started (the scan starts there).
+    int rowInParent = 0;
+    int scanFrom = 0;
 
     int state() const { return block.imageIndex; }
     // A text column by number (Action is 1; 0 is the main text); "" past the end.
     QByteArray column(int number) const;
-    int row() const;
+    int row() const { return rowInParent; }
 };
 
 class QueueModel : public QAbstractItemModel {
@@ -72,6 +76,8 @@ public:
     void setExpanded(QueueItem* item, bool expanded);
     // Every item, in tree order (parents before their children).
     QList<QueueItem*> items() const;
+    // After a change that may make any item waiting again (the attempt limit rose).
+    void resetScanHints();
 
     TreeRecord toRecord() const;
     void fromRecord(const TreeRecord& root);

@@ -203,14 +203,27 @@ TEST_F(QueueTest, ResubmittingAndStartingOver) {
     QueueItem* a = file("a", "1", pub);
     manager.SetCount(queue, a, "attempts", 2);
     manager.ApplyEvent(queue, pub, QueueEvent::ExpansionDone);
-    QueueModel scratch(false);
-    queue_manager::CopyItemsForRetry(queue.items(), scratch);
-    queue_manager::ReplaceFromTree(queue, scratch);
+    manager.ApplyEvent(queue, file("/done", "1"), QueueEvent::DownloadFinished);
+    ASSERT_TRUE(manager.RestartFlat());
     EXPECT_EQ(topTexts(queue), (QStringList{"/pub", "/pub/a"}));
     EXPECT_EQ(queue.root()->children[0]->state(), FolderWaiting);
     EXPECT_EQ(queue.root()->children[1]->state(), FileWaiting);
     EXPECT_EQ(queue.root()->children[1]->column(5), QByteArray("0"));
-    EXPECT_TRUE(scratch.root()->children.empty());
+    queue.clear();
+    EXPECT_FALSE(manager.RestartFlat());
+}
+
+TEST_F(QueueTest, ItemsThatWereRunningWhenTheQueueWasSavedWaitAgain) {
+    QueueItem* pub = folder("/pub");
+    QueueItem* a = file("a", "10", pub);
+    QueueItem* done = file("/b", "1");
+    manager.ApplyEvent(queue, pub, QueueEvent::FolderStart);
+    manager.ApplyEvent(queue, a, QueueEvent::FileStart);
+    manager.ApplyEvent(queue, done, QueueEvent::DownloadFinished);
+    queue_manager::ResumeInterrupted(queue);
+    EXPECT_EQ(pub->state(), FolderWaiting);
+    EXPECT_EQ(a->state(), FileWaiting);
+    EXPECT_EQ(done->state(), DownloadDone);
 }
 
 TEST_F(QueueTest, AQueueFileLoadedAndSavedIsUnchanged) {

@@ -1,0 +1,479 @@
+#include "TransferManager.h"
+
+#include "GlobalTask.h"
+#include "RemoteListing.h"
+#include "TransferText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+using namespace TransferText;
+
+namespace {
+
+constexpr int kRedrawMs = 250;
+
+QString localDate(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("-1");
+    const QDateTime modified = QFileInfo(path).lastModified();
+    const QLocale locale;
+    return locale.toString(modified.date(), QLocale::LongFormat) + u' ' +
+           locale.toString(modified.time(), QLocale::LongFormat);
+}
+
+
+} // namespace
+
+Transfer_Manager::Transfer_Manager(Global_Task& task, std::unique_ptr<WorkerPanel> panel)
+    : TransferWorker(&task), m_task(task), m_panel(std::move(panel)) {
+    m_seconds.setInterval(1000);
+    connect(&m_seconds, &QTimer::timeout, this, [this] { ++m_secondsTag; });
+    m_panel->cancelClicked = [this] { m_task.CancelWorkerItem(this); };
+    m_client.SetInactivityTimeout(task.Settings().integer(Setting::InactivityTimeout));
+    m_client.OnBgException = [](TCustomFtpCli*, const std::exception&, bool&) {};
+}
+
+Transfer_Manager::~Transfer_Manager() {
+    ++m_job;
+    m_client.OnRequestDone = nullptr;
+    m_client.OnProgress = nullptr;
+}
+
+void Transfer_Manager::HidePanel() {
+    m_panel->Hide();
+}
+
+void Transfer_Manager::Stop() {
+    ++m_job;
+    m_seconds.stop();
+    m_afterType = nullptr;
+    m_client.OnRequestDone = nullptr;
+    m_client.OnProgress = nullptr;
+    if (m_client.Connected() || m_client.State() != ftpReady) m_client.AbortAsync();
+    m_loginSite.clear();
+    if (!m_listingPart.isEmpty()) QFile::remove(m_listingPart);
+    m_listingPart.clear();
+}
+
+void Transfer_Manager::ReadSiteFields() {
+    QueueItem* item = Item();
+    m_site = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("host")));
+    const SiteAddress address = ParseSite(m_site);
+    m_host = address.host;
+    m_port = address.port;
+    m_user = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("user")));
+    m_pass = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("pass")));
+}
+
+void Transfer_Manager::StartItem() {
+    ++m_job;
+    m_reopens = 0;
+    m_afterType = nullptr;
+    QueueItem* item = Item();
+    if (!item) return;
+    ReadSiteFields();
+    const bool download = queue_manager::GetField(item, QStringLiteral("op")) == "-->";
+    switch (item->state()) {
+    case FolderActive:
+        if (download) {
+            StartFolderDownload();
+        } else {
+            // Run from the loop: the blocking steps never nest inside the scheduler.
+            const quint64 job = m_job;
+            QTimer::singleShot(0, this, [this, job] {
+                if (Current(job)) FolderUpload();
+            });
+        }
+        break;
+    case FileActive:
+        AttachPanel();
+        StartFile();
+        break;
+    default:
+        break;
+    }
+}
+
+void Transfer_Manager::AttachPanel() {
+    m_panel->Attach();
+    m_panel->SetGauge(0);
+    m_panel->SetStatus(QString());
+    m_panel->SetPath(QString(), QString(), QString());
+    m_panel->SetProgress(QString());
+    m_seconds.stop();
+    m_secondsTag = 0;
+}
+
+void Transfer_Manager::ShowStep(TFtpRequest step) {
+    const QString dir = FileName(m_client.HostDirName());
+    const QString file = FileName(m_client.HostFileName());
+    switch (step) {
+    case ftpOpenAsync:
+        m_panel->SetStatus(QStringLiteral("Connecting ") + m_host + QStringLiteral("..."));
+        break;
+    case ftpUserAsync:
+        m_panel->SetStatus(QStringLiteral("Sending UserName ") + m_client.UserName() +
+                           QStringLiteral("..."));
+        break;
+    case ftpPassAsync:
+        m_panel->SetStatus(QStringLiteral("Sending PassWord ******..."));
+        break;
+    case ftpCwdAsync:
+        m_panel->SetStatus(QStringLiteral("Changing Dir to ") + dir);
+        break;
+    case ftpDirAsync:
+    case ftpLsAsync:
+    case ftpDirectoryAsync:
+    case ftpListAsync:
+        m_panel->SetStatus(QStringLiteral("Browsing Dir ") + dir);
+        break;
+    case ftpGetAsync:
+    case ftpRestGetAsync:
+        m_panel->SetStatus(QStringLiteral("Downloading ") + file);
+        m_panel->SetPath(QStringLiteral("to '"), m_client.LocalFileName(), QStringLiteral("'"));
+        m_seconds.start();
+        break;
+    case ftpPutAsync:
+    case ftpRestPutAsync:
+        m_panel->SetStatus(QStringLiteral("Uploading ") + file);
+        m_panel->SetPath(QStringLiteral("from '"), m_client.LocalFileName(), QStringLiteral("'"));
+        m_seconds.start();
+        break;
+    case ftpTypeSetAsync:
+        m_panel->SetStatus(QStringLiteral("Checking Transfer Mode..."));
+        break;
+    default:
+        break;
+    }
+}
+
+bool Transfer_Manager::Ready() const {
+    return m_client.Connected() && m_client.State() == ftpReady;
+}
+
+bool Transfer_Manager::LoggedInAsItem() const {
+    return m_client.Connected() && !m_loginSite.isEmpty() && m_loginSite == m_site &&
+           m_loginUser == m_user && m_loginPass == m_pass;
+}
+
+void Transfer_Manager::Bind(void (Transfer_Manager::*handler)(TFtpRequest, int)) {
+    const quint64 job = m_job;
+    m_client.OnRequestDone = [this, job, handler](TCustomFtpCli*, TFtpRequest r, uint16_t e) {
+        if (Current(job)) (this->*handler)(r, e);
+    };
+}
+
+void Transfer_Manager::Open() {
+    m_loginSite.clear();
+    try {
+        Global_Task::OpenWorkerConnection(m_client, m_task.Settings(), m_host, m_user, m_pass,
+                                          m_port);
+    } catch (const FtpException& e) {
+        Fail(e.message());
+        return;
+    }
+    ShowStep(ftpOpenAsync);
+}
+
+void Transfer_Manager::Reopen() {
+    if (++m_reopens > kMaxReopens) {
+        Fail(QStringLiteral("421 The connection to the server was lost"));
+        return;
+    }
+    m_client.AbortAsync();
+    Open();
+}
+
+bool Transfer_Manager::Run(void (TCustomFtpCli::*request)()) {
+    try {
+        (m_client.*request)();
+    } catch (const FtpException& e) {
+        Fail(e.message());
+        return false;
+    }
+    return true;
+}
+
+bool Transfer_Manager::Guard(TFtpRequest request, int error) {
+    if (m_client.ReplyCode() == 150 ||
+        (m_client.Connected() && (error == 0 || request == ftpSizeAsync)))
+        return true;
+    QString reply = m_client.LastReply().trimmed();
+    if (reply.isEmpty()) reply = m_client.ErrorMessage().trimmed();
+    if (reply.isEmpty()) reply = QStringLiteral("The connection to the server failed");
+    Fail(reply);
+    return false;
+}
+
+void Transfer_Manager::Fail(const QString& reply) {
+    m_seconds.stop();
+    Finish(QueueEvent::AttemptFailed, reply);
+}
+
+void Transfer_Manager::Finish(QueueEvent event, const QString& text) {
+    QueueItem* item = Item();
+    if (!item) return;
+    m_client.OnProgress = nullptr;
+    if (event == QueueEvent::DownloadFinished || event == QueueEvent::UploadFinished) {
+        m_seconds.stop();
+        m_panel->SetGauge(100);
+        m_task.Queues().SetCount(m_task.Queue(), item, QStringLiteral("status"), 100);
+        // Completing the last child may have removed the whole folder, and stopped
+        // this worker with it.
+        if (!Item()) return;
+    }
+    // The scheduler may give this worker its next item, or release it: nothing of the
+    // finished item is touched afterwards.
+    m_task.FinishItem(item, event, text);
+}
+
+void Transfer_Manager::TransferType(std::function<void()> then) {
+    if (!m_ascii) return then();
+    m_afterType = std::move(then);
+    m_client.SetBinary(false);
+    if (Run(&TCustomFtpCli::TypeSetAsync)) ShowStep(ftpTypeSetAsync);
+}
+
+// ---------------------------------------------------------------------------------
+// Files
+
+void Transfer_Manager::StartFile() {
+    QueueItem* item = Item();
+    m_downloading = queue_manager::GetField(item, QStringLiteral("op")) == "-->";
+    const QString remote = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
+    m_client.SetHostFileName(remote);
+    m_client.SetLocalFileName(QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
+    bool ok = false;
+    m_expected = queue_manager::GetField(item, QStringLiteral("size")).trimmed().toLongLong(&ok);
+    if (!ok) m_expected = 0;
+    m_ascii = IsAscii(remote, m_task.Settings().record().asciiExtensions());
+    m_client.SetRestartOffset(0);
+    Bind(m_downloading ? &Transfer_Manager::DownloadEvent : &Transfer_Manager::UploadEvent);
+    const quint64 job = m_job;
+    m_redraw.invalidate();
+    m_client.OnProgress = [this, job](TCustomFtpCli*, qint64 count, bool& abort) {
+        if (!Current(job)) {
+            abort = true;
+            return;
+        }
+        ProgressEvent(count);
+        if (!Current(job)) abort = true;
+    };
+    if (LoggedInAsItem()) {
+        // The login is reused: the chain goes on as if PASS had just succeeded.
+        if (m_downloading) {
+            DownloadEvent(ftpPassAsync, 0);
+        } else {
+            UploadEvent(ftpPassAsync, 0);
+        }
+        return;
+    }
+    if (m_client.Connected() || m_client.State() != ftpReady) m_client.AbortAsync();
+    Open();
+}
+
+void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
+    if (!Guard(request, error)) return;
+    switch (request) {
+    case ftpOpenAsync:
+        if (!Ready()) return Reopen();
+        if (Run(&TCustomFtpCli::UserAsync)) ShowStep(ftpUserAsync);
+        break;
+    case ftpUserAsync:
+        if (!Ready()) return Reopen();
+        if (Run(&TCustomFtpCli::PassAsync)) ShowStep(ftpPassAsync);
+        break;
+    case ftpPassAsync:
+        if (!Ready()) return Reopen();
+        m_loginSite = m_site;
+        m_loginUser = m_user;
+        m_loginPass = m_pass;
+        // SIZE is asked in binary mode; an ASCII file switches before its transfer.
+        m_client.SetBinary(true);
+        if (Run(&TCustomFtpCli::TypeSetAsync)) ShowStep(ftpTypeSetAsync);
+        break;
+    case ftpTypeSetAsync:
+        if (!Ready()) return Reopen();
+        if (m_afterType) {
+            auto then = std::move(m_afterType);
+            m_afterType = nullptr;
+            then();
+            return;
+        }
+        Run(&TCustomFtpCli::SizeAsync);
+        break;
+    case ftpSizeAsync:
+        if (error == 0) m_expected = m_client.RemoteSize();
+        if (!Ready()) return Reopen();
+        DownloadSizeKnown(error == 0);
+        break;
+    case ftpGetAsync:
+    case ftpRestGetAsync:
+        m_seconds.stop();
+        if (m_client.ReplyCode() == 226 || m_client.ReplyCode() == 250) {
+            queue_manager::SetPartialDownload(m_task.Queue(), Item(), false);
+            if (m_task.hooks.refreshLocal) m_task.hooks.refreshLocal();
+            Finish(QueueEvent::DownloadFinished);
+        } else {
+            Fail(m_client.LastReply().trimmed());
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Transfer_Manager::DownloadSizeKnown(bool sizeKnown) {
+    const QString local = m_client.LocalFileName();
+    const QFileInfo info(local);
+    QDir().mkpath(info.path());
+    if (!info.exists()) {
+        if (sizeKnown && m_expected == 0) {
+            // Nothing to fetch: the file is made here.
+            QFile empty(local);
+            if (!empty.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                Fail(QStringLiteral("Cannot create the local file \"%1\": %2")
+                         .arg(local, empty.errorString()));
+                return;
+            }
+            empty.close();
+            ProgressEvent(0);
+            Finish(QueueEvent::DownloadFinished);
+            return;
+        }
+        StartDownload(false);
+        return;
+    }
+    // A part this item wrote before (an attempt that broke off, or a run that was
+    // killed) is resumed without a question.
+    if (queue_manager::PartialDownload(Item()) && (!sizeKnown || info.size() <= m_expected)) {
+        StartDownload(true);
+        return;
+    }
+    const quint64 job = m_job;
+    const QString decision = ExistingFileDecisions::Base(m_task.Decisions().Decide(
+        {FileName(local), QString::number(info.size()), QString::number(m_expected),
+         localDate(local), QString()}));
+    if (!Current(job)) return; // cancelled or removed while the question was open
+    if (decision == QLatin1String("overwrite")) {
+        StartDownload(false);
+    } else if (decision == QLatin1String("transfer_rest")) {
+        StartDownload(true);
+    } else if (decision == QLatin1String("rename")) {
+        const std::optional<QString> renamed = m_task.Decisions().RenameLocal(local);
+        if (!Current(job)) return;
+        if (!renamed) return Finish(QueueEvent::SkipFile);
+        m_client.SetLocalFileName(*renamed);
+        m_task.Queue().setColumn(Item(), 2, renamed->toUtf8());
+        StartDownload(false);
+    } else {
+        Finish(QueueEvent::SkipFile);
+    }
+}
+
+void Transfer_Manager::StartDownload(bool resume) {
+    TransferType([this, resume] {
+        ShowStep(resume ? ftpRestGetAsync : ftpGetAsync);
+        Run(resume ? &TCustomFtpCli::RestGetAsync : &TCustomFtpCli::GetAsync);
+    });
+}
+
+void Transfer_Manager::UploadEvent(TFtpRequest request, int error) {
+    const quint64 job = m_job;
+    if (m_task.hooks.ensureBrowsingSession) m_task.hooks.ensureBrowsingSession();
+    if (!Current(job)) return;
+    if (!Guard(request, error)) return;
+    switch (request) {
+    case ftpOpenAsync:
+    case ftpUserAsync:
+    case ftpPassAsync:
+    case ftpTypeSetAsync:
+        // The login and the type, as for downloads.
+        DownloadEvent(request, error);
+        break;
+    case ftpSizeAsync:
+        if (!Ready()) return Reopen();
+        UploadSizeKnown(error == 0);
+        break;
+    case ftpPutAsync:
+    case ftpRestPutAsync: {
+        m_seconds.stop();
+        // The folder's cached listing no longer holds: it is fetched again when shown.
+        QFile::remove(RemoteListing::cacheFile(m_task.ProgramDir(), m_host, m_port, m_user,
+                                               Folder(m_client.HostFileName())));
+        if (m_client.ReplyCode() == 226 || m_client.ReplyCode() == 250) {
+            if (m_task.hooks.refreshRemote) m_task.hooks.refreshRemote();
+            Finish(QueueEvent::UploadFinished);
+        } else {
+            Fail(m_client.LastReply().trimmed());
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Transfer_Manager::UploadSizeKnown(bool exists) {
+    if (!exists) return StartUpload(false);
+    const quint64 job = m_job;
+    const QString local = m_client.LocalFileName();
+    const qint64 remoteSize = m_client.RemoteSize();
+    const QString decision = ExistingFileDecisions::Base(m_task.Decisions().Decide(
+        {FileName(local), QString::number(remoteSize), QString::number(m_expected), QString(),
+         localDate(local)}));
+    if (!Current(job)) return;
+    if (decision == QLatin1String("overwrite")) {
+        StartUpload(false);
+    } else if (decision == QLatin1String("transfer_rest")) {
+        m_client.SetRestartOffset(remoteSize);
+        StartUpload(true);
+    } else if (decision == QLatin1String("rename")) {
+        const std::optional<QString> renamed =
+            m_task.Decisions().RenameRemote(m_client.HostFileName());
+        if (!Current(job)) return;
+        if (!renamed) return Finish(QueueEvent::SkipFile);
+        m_client.SetHostFileName(*renamed);
+        // A child keeps its bare name as its text: the path comes from its folders.
+        QueueItem* item = Item();
+        const bool top = !item->parent || !item->parent->parent;
+        item->text = (top ? *renamed : FileName(*renamed)).toUtf8();
+        const QModelIndex at = m_task.Queue().indexOf(item);
+        emit m_task.Queue().dataChanged(at, at);
+        StartUpload(false);
+    } else {
+        Finish(QueueEvent::SkipFile);
+    }
+}
+
+void Transfer_Manager::StartUpload(bool resume) {
+    TransferType([this, resume] {
+        ShowStep(resume ? ftpRestPutAsync : ftpPutAsync);
+        Run(resume ? &TCustomFtpCli::RestPutAsync : &TCustomFtpCli::PutAsync);
+    });
+}
+
+void Transfer_Manager::ProgressEvent(qint64 count) {
+    QueueItem* item = Item();
+    if (!item) return;
+    const double percent = std::min(Percent(count, m_expected), 100.0);
+    if (percent - m_panel->gauge() >= 1) {
+        // 100 is for a finished file: a folder must not complete before its last file.
+        const int shown = std::min(int(percent), 99);
+        if (shown > m_panel->gauge()) {
+            m_panel->SetGauge(shown);
+            m_task.Queues().SetCount(m_task.Queue(), item, QStringLiteral("status"), shown);
+            if (!Item()) return;
+        }
+    }
+    if (m_downloading && count > m_client.RestartOffset() && !queue_manager::PartialDownload(item))
+        queue_manager::SetPartialDownload(m_task.Queue(), item, true);
+    // The line is redrawn a few times a second, whatever the rate.
+    if (!m_redraw.isValid() || m_redraw.elapsed() >= kRedrawMs || count >= m_expected) {
+        m_redraw.start();
+        m_panel->SetProgress(ProgressLine(count, m_expected, m_client.RestartOffset(), m_secondsTag));
+    }
+}
