@@ -293,8 +293,10 @@ void Global_Task::ConfigureWorkerConnection(TFtpClient& client, const SettingsSo
                                                                     : ftpSocks5);
         client.SetPassive(true);
     } else {
+        // Passive: the server never has to reach back to the client, and uploads by
+        // several workers at once ran steadier so on loopback.
         client.SetConnectionType(ftpDirect);
-        client.SetPassive(false);
+        client.SetPassive(true);
     }
 }
 

@@ -69,8 +69,8 @@ public:
                                           const QString& host, const QString& user,
                                           const QString& pass, const QString& port);
     static void OpenWorkerConnection(TFtpClient& client, const SettingsSource& settings,
-                                     const QString& host, const QString& user,
-                                     const QString& pass, const QString& port);
+                                     const QString& host, const QString& user, const QString& pass,
+                                     const QString& port);
 
     int RunningCount() const { return int(m_running.size()); }
     int PendingCount() const { return int(m_pending.size()); }

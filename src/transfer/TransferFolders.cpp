@@ -48,8 +48,10 @@ void Transfer_Manager::StartFolderDownload() {
     m_client.OnProgress = nullptr;
     AttachPanel();
     QueueItem* item = Item();
-    const QString remote = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
-    const QString local = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path")));
+    const QString remote =
+        QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
+    const QString local =
+        QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path")));
     m_client.SetHostDirName(remote);
     if (!QDir().mkpath(local)) {
         Fail(QStringLiteral("Cannot create the local folder \"%1\"").arg(local));
@@ -125,7 +127,8 @@ void Transfer_Manager::ListingArrived() {
     m_listingPart.clear();
     ReadListingFile(cache, m_columns);
     QueueItem* item = Item();
-    const QString local = withSlash(QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
+    const QString local =
+        withSlash(QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
     const bool tooDeep = Depth() >= kMaxFolderDepth;
     QueueModel& queue = m_task.Queue();
     for (size_t i = 0; i < m_columns.count(); ++i) {
@@ -156,44 +159,57 @@ void Transfer_Manager::ListingArrived() {
 }
 
 void Transfer_Manager::FolderUpload() {
-    const quint64 job = m_job;
-    QueueItem* item = Item();
-    const QString remote = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
-    const QString local = withSlash(QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
-    m_client.OnRequestDone = nullptr;
+    // The remote folder is made first (an existing one is fine), on the login the
+    // worker holds or a new one, then the local folder's entries become children.
+    Bind(&Transfer_Manager::FolderUploadEvent);
     m_client.OnProgress = nullptr;
-    if (!LoggedInAsItem()) {
-        if (m_client.Connected() || m_client.State() != ftpReady) m_client.AbortAsync();
-        Global_Task::ConfigureWorkerConnection(m_client, m_task.Settings(), m_host, m_user, m_pass,
-                                               m_port);
-        const bool connected = m_client.Connect();
-        if (!Current(job)) return;
-        if (!connected) {
-            QString reply = m_client.LastReply().trimmed();
-            if (reply.isEmpty()) reply = m_client.ErrorMessage().trimmed();
-            Fail(reply.isEmpty() ? QStringLiteral("The connection to the server failed") : reply);
-            return;
-        }
+    if (LoggedInAsItem()) {
+        FolderUploadEvent(ftpPassAsync, 0);
+        return;
+    }
+    if (m_client.Connected() || m_client.State() != ftpReady) m_client.AbortAsync();
+    Open();
+}
+
+void Transfer_Manager::FolderUploadEvent(TFtpRequest request, int error) {
+    if (request == ftpMkdAsync) return AddLocalEntries();
+    if (!Guard(request, error)) return;
+    switch (request) {
+    case ftpOpenAsync:
+        if (!Ready()) return Reopen();
+        Run(&TCustomFtpCli::UserAsync);
+        break;
+    case ftpUserAsync:
+        if (!Ready()) return Reopen();
+        Run(&TCustomFtpCli::PassAsync);
+        break;
+    case ftpPassAsync:
+        if (!Ready()) return Reopen();
         m_loginSite = m_site;
         m_loginUser = m_user;
         m_loginPass = m_pass;
-    }
-    if (Ready()) {
-        m_client.SetHostFileName(remote);
+        m_client.SetHostFileName(
+            QString::fromUtf8(queue_manager::GetField(Item(), QStringLiteral("remote_path"))));
         m_client.SetHostDirName(QString());
-        m_client.Mkd(); // an existing folder is fine
-        if (!Current(job)) return;
+        Run(&TCustomFtpCli::MkdAsync);
+        break;
+    default:
+        break;
     }
-    const QFileInfo folder(local);
-    if (!folder.isDir()) {
+}
+
+void Transfer_Manager::AddLocalEntries() {
+    QueueItem* item = Item();
+    const QString local =
+        withSlash(QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
+    if (!QFileInfo(local).isDir()) {
         Fail(QStringLiteral("The local folder \"%1\" cannot be read").arg(local));
         return;
     }
     const bool tooDeep = Depth() >= kMaxFolderDepth;
     QueueModel& queue = m_task.Queue();
-    const QFileInfoList entries =
-        QDir(local).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Unsorted);
+    const QFileInfoList entries = QDir(local).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
         if (entry.isDir()) {

@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 
 using namespace TransferText;
+
+Q_LOGGING_CATEGORY(lcTransfer, "quillon.transfer", QtWarningMsg)
 
 namespace {
 
@@ -24,7 +27,6 @@ QString localDate(const QString& path) {
            locale.toString(modified.time(), QLocale::LongFormat);
 }
 
-
 } // namespace
 
 Transfer_Manager::Transfer_Manager(Global_Task& task, std::unique_ptr<WorkerPanel> panel)
@@ -34,6 +36,10 @@ Transfer_Manager::Transfer_Manager(Global_Task& task, std::unique_ptr<WorkerPane
     m_panel->cancelClicked = [this] { m_task.CancelWorkerItem(this); };
     m_client.SetInactivityTimeout(task.Settings().integer(Setting::InactivityTimeout));
     m_client.OnBgException = [](TCustomFtpCli*, const std::exception&, bool&) {};
+    // Each worker's dialogue, for QT_LOGGING_RULES="quillon.transfer.debug=true".
+    m_client.OnDisplay = [this](TCustomFtpCli*, QString& m) {
+        qCDebug(lcTransfer, "%p %s", static_cast<void*>(this), qPrintable(m));
+    };
 }
 
 Transfer_Manager::~Transfer_Manager() {
@@ -75,17 +81,16 @@ void Transfer_Manager::StartItem() {
     QueueItem* item = Item();
     if (!item) return;
     ReadSiteFields();
+    qCDebug(lcTransfer, "%p starts %s (state %d)", static_cast<void*>(this),
+            queue_manager::GetField(item, QStringLiteral("remote_path")).constData(),
+            item->state());
     const bool download = queue_manager::GetField(item, QStringLiteral("op")) == "-->";
     switch (item->state()) {
     case FolderActive:
         if (download) {
             StartFolderDownload();
         } else {
-            // Run from the loop: the blocking steps never nest inside the scheduler.
-            const quint64 job = m_job;
-            QTimer::singleShot(0, this, [this, job] {
-                if (Current(job)) FolderUpload();
-            });
+            FolderUpload();
         }
         break;
     case FileActive:
@@ -243,9 +248,11 @@ void Transfer_Manager::TransferType(std::function<void()> then) {
 void Transfer_Manager::StartFile() {
     QueueItem* item = Item();
     m_downloading = queue_manager::GetField(item, QStringLiteral("op")) == "-->";
-    const QString remote = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
+    const QString remote =
+        QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
     m_client.SetHostFileName(remote);
-    m_client.SetLocalFileName(QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
+    m_client.SetLocalFileName(
+        QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
     bool ok = false;
     m_expected = queue_manager::GetField(item, QStringLiteral("size")).trimmed().toLongLong(&ok);
     if (!ok) m_expected = 0;
@@ -354,9 +361,9 @@ void Transfer_Manager::DownloadSizeKnown(bool sizeKnown) {
         return;
     }
     const quint64 job = m_job;
-    const QString decision = ExistingFileDecisions::Base(m_task.Decisions().Decide(
-        {FileName(local), QString::number(info.size()), QString::number(m_expected),
-         localDate(local), QString()}));
+    const QString decision = ExistingFileDecisions::Base(
+        m_task.Decisions().Decide({FileName(local), QString::number(info.size()),
+                                   QString::number(m_expected), localDate(local), QString()}));
     if (!Current(job)) return; // cancelled or removed while the question was open
     if (decision == QLatin1String("overwrite")) {
         StartDownload(false);
@@ -422,9 +429,9 @@ void Transfer_Manager::UploadSizeKnown(bool exists) {
     const quint64 job = m_job;
     const QString local = m_client.LocalFileName();
     const qint64 remoteSize = m_client.RemoteSize();
-    const QString decision = ExistingFileDecisions::Base(m_task.Decisions().Decide(
-        {FileName(local), QString::number(remoteSize), QString::number(m_expected), QString(),
-         localDate(local)}));
+    const QString decision = ExistingFileDecisions::Base(
+        m_task.Decisions().Decide({FileName(local), QString::number(remoteSize),
+                                   QString::number(m_expected), QString(), localDate(local)}));
     if (!Current(job)) return;
     if (decision == QLatin1String("overwrite")) {
         StartUpload(false);
@@ -474,6 +481,7 @@ void Transfer_Manager::ProgressEvent(qint64 count) {
     // The line is redrawn a few times a second, whatever the rate.
     if (!m_redraw.isValid() || m_redraw.elapsed() >= kRedrawMs || count >= m_expected) {
         m_redraw.start();
-        m_panel->SetProgress(ProgressLine(count, m_expected, m_client.RestartOffset(), m_secondsTag));
+        m_panel->SetProgress(
+            ProgressLine(count, m_expected, m_client.RestartOffset(), m_secondsTag));
     }
 }

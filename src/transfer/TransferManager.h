@@ -44,6 +44,7 @@ public:
     void UploadEvent(TFtpRequest request, int error);
     void ProgressEvent(qint64 count);
     void FolderListingEvent(TFtpRequest request, int error);
+    void FolderUploadEvent(TFtpRequest request, int error);
 
 private:
     void StartFile();
@@ -72,6 +73,7 @@ private:
     void DownloadSizeKnown(bool sizeKnown);
     void UploadSizeKnown(bool exists);
     void ListingArrived();
+    void AddLocalEntries();
     void LeaveOut(const QString& name, const QString& why);
     int Depth() const;
     bool Current(quint64 job) const { return job == m_job; }

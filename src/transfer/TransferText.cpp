@@ -49,10 +49,8 @@ QString ProgressLine(qint64 count, qint64 expected, qint64 restartOffset, qint64
         rateText = decimal(rate, 5) + QStringLiteral(" Byte(s)/Sec");
     }
     const qint64 shown = std::max<qint64>(left, 0);
-    const QString time = QStringLiteral("%1:%2:%3")
-                             .arg(shown / 3600)
-                             .arg((shown % 3600) / 60)
-                             .arg(shown % 60);
+    const QString time =
+        QStringLiteral("%1:%2:%3").arg(shown / 3600).arg((shown % 3600) / 60).arg(shown % 60);
     return amount(count) + QStringLiteral(" of ") + amount(expected) + QStringLiteral(" Done at ") +
            rateText + QStringLiteral(" TimeLeft=") + time;
 }

@@ -27,7 +27,23 @@ bool run(const QString& program, const QStringList& args, const QByteArray& inpu
 
 } // namespace
 
-RealFtpServer StartPyftpdlib() {
+namespace {
+
+void runPyftpdlib(RealFtpServer& s, qint64 bytesPerSecond) {
+    const auto range = passiveRange();
+    s.process = std::make_unique<ServerProcess>(
+        QStringLiteral("/usr/bin/python3"),
+        QStringList{QStringLiteral(QUILLON_TEST_SUPPORT_DIR "/pyftpd_server.py"),
+                    QString::number(s.port), s.root, s.user, s.password,
+                    QString::number(range.first), QString::number(range.first + 20),
+                    QString::number(bytesPerSecond)});
+    if (!s.process->started() || !waitForPort(s.port))
+        s.failure = QStringLiteral("pyftpdlib did not start");
+}
+
+} // namespace
+
+RealFtpServer StartPyftpdlib(qint64 bytesPerSecond) {
     RealFtpServer s;
     s.name = QStringLiteral("pyftpdlib");
     s.dir = std::make_unique<QTemporaryDir>();
@@ -36,15 +52,14 @@ RealFtpServer StartPyftpdlib() {
     s.user = QStringLiteral("tester");
     s.password = QStringLiteral("tester-pw");
     s.port = freePort();
-    const auto range = passiveRange();
-    s.process = std::make_unique<ServerProcess>(
-        QStringLiteral("/usr/bin/python3"),
-        QStringList{QStringLiteral(QUILLON_TEST_SUPPORT_DIR "/pyftpd_server.py"),
-                    QString::number(s.port), s.root, s.user, s.password,
-                    QString::number(range.first), QString::number(range.first + 20)});
-    if (!s.process->started() || !waitForPort(s.port))
-        s.failure = QStringLiteral("pyftpdlib did not start");
+    runPyftpdlib(s, bytesPerSecond);
     return s;
+}
+
+void RestartPyftpdlib(RealFtpServer& s, qint64 bytesPerSecond) {
+    s.process.reset();
+    s.failure.clear();
+    runPyftpdlib(s, bytesPerSecond);
 }
 
 RealFtpServer StartVsftpd() {
@@ -79,7 +94,8 @@ RealFtpServer StartVsftpd() {
                        "pasv_enable=YES\npasv_min_port=%2\npasv_max_port=%3\nport_enable=YES\n"
                        "connect_from_port_20=NO\nseccomp_sandbox=NO\nbackground=NO\n"
                        "secure_chroot_dir=%4\npam_service_name=vsftpd\nlocal_root=%5\n"
-                       "check_shell=NO\nuserlist_enable=NO\nxferlog_enable=NO\nuse_localtime=YES\n")
+                       "check_shell=NO\nuserlist_enable=NO\nxferlog_enable=NO\nuse_localtime=YES\n"
+                       "ascii_upload_enable=YES\nascii_download_enable=YES\n")
             .arg(s.port)
             .arg(pasv)
             .arg(pasv + 20)

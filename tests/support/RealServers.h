@@ -22,6 +22,9 @@ struct RealFtpServer {
     bool ok() const { return failure.isEmpty(); }
 };
 
-RealFtpServer StartPyftpdlib();
+// bytesPerSecond > 0 limits its data connections to that rate.
+RealFtpServer StartPyftpdlib(qint64 bytesPerSecond = 0);
+// Stops a pyftpdlib server and starts it again on the same port and folder.
+void RestartPyftpdlib(RealFtpServer& server, qint64 bytesPerSecond = 0);
 RealFtpServer StartVsftpd();
 RealFtpServer StartServer(const QString& name);

@@ -1,0 +1,290 @@
+// The workers and the scheduler against real servers (pyftpdlib and vsftpd) and the
+// scripted server: whole folder trees both ways with three workers, retries, the
+// existing-file decisions on both sides, a resumed download, a hostile listing.
+#include "FakeFtpServer.h"
+#include "GlobalTask.h"
+#include "RealServerTest.h"
+#include "Scratch.h"
+#include "TransferManager.h"
+#include "TransferText.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray pattern(int size, quint32 seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (char& c : data)
+        c = char(gen.generate() & 0xff);
+    return data;
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(data);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every file below root with its bytes, by relative path; folders as "name/".
+QMap<QString, QByteArray> treeOf(const QString& root) {
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = QDir(root).relativeFilePath(path);
+        if (it.fileInfo().isDir()) {
+            tree.insert(rel + u'/', QByteArray());
+        } else {
+            tree.insert(rel, readFile(path));
+        }
+    }
+    return tree;
+}
+
+// The queue and the scheduler with real workers, and what the test answers when a
+// file is already there.
+struct Transfers {
+    explicit Transfers(const QString& programDir) : task(manager, settings, programDir) {
+        task.Decisions().ask = [this](const ExistingFile& f) {
+            asked << f.name;
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        };
+    }
+    QueueItem* add(const char* op, const QString& local, const QString& remote, const QString& site,
+                   const QString& user, const QString& pass, bool folder, qint64 size = 0) {
+        return manager.AddItem(queue, QLatin1String(op), local, remote,
+                               folder ? QString() : QString::number(size), site, user, pass,
+                               folder);
+    }
+    bool waitState(QueueItem* item, int state, int ms = 60000) {
+        return waitFor([&] { return item->state() == state; }, ms);
+    }
+
+    SettingsSource settings;
+    QueueModel queue{false};
+    QueueModel failQueue{true};
+    queue_manager manager{queue, failQueue, settings};
+    Global_Task task;
+    QStringList answers, asked;
+};
+
+class TransferServersTest : public RealServerTest {
+protected:
+    void SetUp() override {
+        RealServerTest::SetUp();
+        if (stopped()) return;
+        local = scratchDir() + QStringLiteral("/transfer-") + QLatin1String(GetParam()) + u'-' +
+                QString::number(QRandomGenerator::global()->generate());
+        QDir().mkpath(local);
+        t = std::make_unique<Transfers>(local + QStringLiteral("/program/"));
+        site = TransferText::SiteText(QStringLiteral("127.0.0.1"), QString::number(server.port));
+    }
+    QueueItem* add(const char* op, const QString& localPath, const QString& remote, bool folder,
+                   qint64 size = 0) {
+        return t->add(op, localPath, remote, site, server.user, server.password, folder, size);
+    }
+    QString serverPath(const QString& name) const { return server.root + u'/' + name; }
+    // The path the server knows a file by: vsftpd logs in without a chroot.
+    QString remote(const QString& name) const {
+        return (server.name == QLatin1String("vsftpd") ? server.root : QString()) + u'/' + name;
+    }
+
+    QString local, site;
+    std::unique_ptr<Transfers> t;
+};
+
+TEST_P(TransferServersTest, AFolderTreeGoesDownAndBackUpByteIdenticalWithThreeWorkers) {
+    writeFile(serverPath("tree/readme.txt"), "line one\nline two\n");
+    writeFile(serverPath("tree/big.bin"), pattern(5 << 20, 1));
+    writeFile(serverPath("tree/empty.dat"), QByteArray());
+    writeFile(serverPath("tree/sub/b.bin"), pattern(70000, 2));
+    writeFile(serverPath("tree/sub/deep/c.bin"), pattern(1000, 3));
+    QDir().mkpath(serverPath("tree/sub/deep/none"));
+
+    QueueItem* down = add("download", local + "/down/tree/", remote("tree"), true);
+    t->task.ScanQueue();
+    ASSERT_TRUE(t->waitState(down, DownloadFolderDone))
+        << "state " << down->state() << ", failed: " << t->failQueue.root()->children.size();
+    EXPECT_EQ(treeOf(local + "/down/tree"), treeOf(serverPath("tree")));
+    EXPECT_EQ(down->column(4), QByteArray("100"));
+    EXPECT_EQ(down->column(3), QByteArray::number((5 << 20) + 18 + 70000 + 1000));
+
+    if (qEnvironmentVariableIsSet("ONE")) t->settings.setInteger(Setting::ThreadsAllowed, 1);
+    QueueItem* up = add("upload", local + "/down/tree/", remote("back"), true);
+    t->task.ScanQueue();
+    ASSERT_TRUE(t->waitState(up, UploadFolderDone)) << "state " << up->state();
+    EXPECT_EQ(treeOf(serverPath("back")), treeOf(serverPath("tree")));
+    EXPECT_TRUE(t->asked.isEmpty());
+    EXPECT_TRUE(t->failQueue.root()->children.empty());
+}
+
+TEST_P(TransferServersTest, AMissingFileIsTriedAsOftenAsAllowedThenFailsWithTheServersReply) {
+    t->settings.setInteger(Setting::AttemptsAllowed, 2);
+    QueueItem* f = add("download", local + "/gone.bin", remote("no-such-file.bin"), false, 10);
+    // Each attempt ends back in the queue; the scheduler tries again at the next scan.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        t->task.ScanQueue();
+        ASSERT_TRUE(waitFor([&] { return f->state() != FileActive; }, 20000));
+    }
+    EXPECT_EQ(f->state(), Failed);
+    EXPECT_EQ(f->column(5), QByteArray("2"));
+    ASSERT_EQ(t->failQueue.root()->children.size(), 1u);
+    const QByteArray error = t->failQueue.root()->children[0]->column(9);
+    EXPECT_TRUE(error.startsWith("550")) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(local + "/gone.bin"));
+}
+
+TEST_P(TransferServersTest, ExistingFileDecisionsOnBothSides) {
+    const QByteArray remote = pattern(300000, 7);
+    writeFile(serverPath("d.bin"), remote);
+    struct Case {
+        const char* answer;
+        QByteArray before;
+        int state;
+    };
+    const Case cases[] = {{"skip", "mine", Skipped},
+                          {"overwrite", "mine", DownloadDone},
+                          {"transfer_rest", remote.left(123456), DownloadDone},
+                          {"rename", "mine", DownloadDone}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        const QString path = local + "/d-" + QLatin1String(c.answer) + ".bin";
+        writeFile(path, c.before);
+        t->answers = {QLatin1String(c.answer)};
+        QueueItem* item = add("download", path, this->remote("d.bin"), false, remote.size());
+        t->task.ScanQueue();
+        ASSERT_TRUE(t->waitState(item, c.state, 20000)) << item->state();
+        if (QLatin1String(c.answer) == QLatin1String("skip")) {
+            EXPECT_EQ(readFile(path), c.before);
+        } else if (QLatin1String(c.answer) == QLatin1String("rename")) {
+            EXPECT_EQ(readFile(path), c.before);
+            const QString renamed = QString::fromUtf8(item->column(2));
+            EXPECT_NE(renamed, path);
+            EXPECT_TRUE(renamed.startsWith(local + "/d-rename") && renamed.endsWith(".bin"));
+            EXPECT_EQ(readFile(renamed), remote);
+        } else {
+            EXPECT_EQ(readFile(path), remote);
+        }
+    }
+    EXPECT_EQ(t->asked.size(), 4);
+
+    // Uploads: the remote file is the one that exists.
+    const QByteArray mine = pattern(200000, 8);
+    writeFile(local + "/u.bin", mine);
+    const Case uploads[] = {{"skip", "theirs", Skipped},
+                            {"overwrite", "theirs", UploadDone},
+                            {"transfer_rest", mine.left(50000), UploadDone},
+                            {"rename", "theirs", UploadDone}};
+    for (const Case& c : uploads) {
+        SCOPED_TRACE(c.answer);
+        const QString name = QStringLiteral("u-%1.bin").arg(QLatin1String(c.answer));
+        writeFile(serverPath(name), c.before);
+        // The server's user replaces it (vsftpd runs as another user than the test).
+        QFile::setPermissions(serverPath(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ReadOther | QFileDevice::WriteOther);
+        t->answers = {QLatin1String(c.answer)};
+        QueueItem* item = add("upload", local + "/u.bin", this->remote(name), false, mine.size());
+        t->task.ScanQueue();
+        ASSERT_TRUE(t->waitState(item, c.state, 20000)) << item->state();
+        if (QLatin1String(c.answer) == QLatin1String("rename")) {
+            EXPECT_EQ(readFile(serverPath(name)), c.before);
+            const QString renamed = QString::fromUtf8(item->text);
+            EXPECT_NE(renamed, this->remote(name));
+            EXPECT_EQ(readFile(serverPath(TransferText::FileName(renamed))), mine);
+        } else if (QLatin1String(c.answer) == QLatin1String("skip")) {
+            EXPECT_EQ(readFile(serverPath(name)), c.before);
+        } else {
+            EXPECT_EQ(readFile(serverPath(name)), mine);
+        }
+    }
+}
+
+TEST_P(TransferServersTest, WithoutThePromptTheOverwriteOptionDecidesEveryConflict) {
+    t->settings.setFlag(Setting::PromptOverwrite, false);
+    t->settings.setInteger(Setting::OverwriteOption, 3); // skip
+    writeFile(serverPath("s.bin"), "remote");
+    writeFile(local + "/s.bin", "local");
+    QueueItem* item = add("download", local + "/s.bin", remote("s.bin"), false, 6);
+    t->task.ScanQueue();
+    ASSERT_TRUE(t->waitState(item, Skipped, 20000));
+    EXPECT_TRUE(t->asked.isEmpty());
+    EXPECT_EQ(readFile(local + "/s.bin"), QByteArray("local"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, TransferServersTest, ::testing::Values("pyftpdlib", "vsftpd"));
+
+TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
+    RealFtpServer server = StartPyftpdlib(512 * 1024);
+    ASSERT_TRUE(server.ok()) << server.failure.toStdString();
+    const QByteArray data = pattern(3 << 20, 11);
+    writeFile(server.root + "/slow.bin", data);
+    const QString local = scratchDir() + "/resume";
+    QDir().mkpath(local);
+    Transfers t(local + "/program/");
+    t.settings.setInteger(Setting::AttemptsAllowed, 5);
+    QueueItem* item = t.add("download", local + "/slow.bin", "/slow.bin",
+                            TransferText::SiteText("127.0.0.1", QString::number(server.port)),
+                            server.user, server.password, false, data.size());
+    t.task.ScanQueue();
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(local + "/slow.bin").size() > 600000; }, 20000));
+    RestartPyftpdlib(server); // the transfer breaks off; the server comes back at full speed
+    ASSERT_TRUE(server.ok());
+    // The failed attempt goes back to the queue and the next one resumes.
+    ASSERT_TRUE(t.waitState(item, DownloadDone, 20000)) << item->state();
+    EXPECT_EQ(readFile(local + "/slow.bin"), data);
+    EXPECT_GE(item->column(5).toInt(), 2);
+    EXPECT_TRUE(t.asked.isEmpty()); // its own part is resumed without a question
+    EXPECT_FALSE(queue_manager::PartialDownload(item));
+    // The restarted server sent only what was missing.
+    const QRegularExpressionMatch sent =
+        QRegularExpression("slow\\.bin\"? completed=1 bytes=(\\d+)").match(server.process->output());
+    ASSERT_TRUE(sent.hasMatch()) << server.process->output().toStdString();
+    EXPECT_GT(sent.captured(1).toLongLong(), 0);
+    EXPECT_LT(sent.captured(1).toLongLong(), data.size() - 600000);
+}
+
+TEST(TransferHostileListing, NamesThatCannotBeLocalFilesAreLeftOutAndReported) {
+    FakeFtpServer server;
+    server.replies["SIZE"] = "550 Not here\r\n";
+    server.downloadData = "-rw-r--r-- 1 u g 5 Jan 01 2020 ../x\r\n"
+                          "-rw-r--r-- 1 u g 5 Jan 01 2020 a/b\r\n"
+                          "-rw-r--r-- 1 u g 5 Jan 01 2020 c\\d\r\n"
+                          "drwxr-xr-x 2 u g 0 Jan 01 2020 .\r\n"
+                          "drwxr-xr-x 2 u g 0 Jan 01 2020 ..\r\n"
+                          "-rw-r--r-- 1 u g 5 Jan 01 2020 ok.txt\r\n";
+    const QString local = scratchDir() + "/hostile";
+    Transfers t(local + "/program/");
+    QueueItem* folder = t.add("download", local + "/in/", "/pub",
+                              TransferText::SiteText("127.0.0.1", server.port()), "tester",
+                              "pw", true);
+    t.task.ScanQueue();
+    ASSERT_TRUE(waitFor([&] { return folder->state() != FolderActive && folder->state() != FolderWaiting; }, 20000));
+    ASSERT_EQ(folder->children.size(), 1u);
+    EXPECT_EQ(folder->children[0]->text, QByteArray("ok.txt"));
+    QStringList reported;
+    for (const auto& f : t.failQueue.root()->children)
+        reported << QString::fromUtf8(f->text) + u'|' + QString::fromUtf8(f->column(9));
+    ASSERT_EQ(reported.size(), 3) << reported.join(u'\n').toStdString();
+    EXPECT_TRUE(reported[0].startsWith("/pub/../x|Not transferred")) << reported[0].toStdString();
+    EXPECT_TRUE(reported[2].startsWith("/pub/c\\d|")) << reported[2].toStdString();
+    // Nothing was written outside the folder.
+    EXPECT_FALSE(QFileInfo::exists(local + "/x"));
+    EXPECT_EQ(QDir(local + "/in").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"ok.txt"});
+}
+
+} // namespace
