@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "AppPaths.h"
+#include "FileReplaceDialog.h"
 #include "LocalPane.h"
 #include "LogView.h"
 #include "NavigationManager.h"
@@ -19,9 +20,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSoundEffect>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -52,7 +55,7 @@ TMainform::TMainform(QWidget* parent)
     verticleSplitter->addWidget(buildRightPane());
     verticleSplitter->setStretchFactor(1, 1);
     bottomSplitter->addWidget(verticleSplitter);
-    m_queuePages = new QueuePages(m_queueManager);
+    m_queuePages = new QueuePages(m_queueManager, m_task);
     connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
         if (m_a.QueueWindow1->isChecked()) toggleViewOf(Setting::QueueWindow);
     });
@@ -150,9 +153,8 @@ void TMainform::FormCreate() {
     m_programDir = AppPaths::programDir();
     AppPaths::resetListingCache(m_programDir);
 
-    // The scheduler plugs in here once it exists; the per-transfer progress panels go
-    // into the thread panel's window.
     bindRemoteSession();
+    bindTransfers();
 
     m_sites = std::make_unique<SiteTree>(m_programDir + SiteTree::kFileName);
     const SiteTree::LoadResult sites = m_sites->load();
@@ -175,7 +177,60 @@ void TMainform::FormCreate() {
         const QString path = m_programDir + name;
         if (QFileInfo::exists(path) && !model->load(path, &error))
             m_log.appendLine(error, SessionLog::Error);
+        // Items that were running when the program ended (a crash, a kill) wait again.
+        queue_manager::ResumeInterrupted(*model);
     }
+    // From now on every change is saved a moment later, so a killed program keeps its
+    // queues.
+    m_queueSave =
+        std::make_unique<QueueAutosave>(m_queueModel, m_programDir + AppPaths::kWorkingQueueFile);
+    m_failQueueSave = std::make_unique<QueueAutosave>(m_failQueueModel,
+                                                      m_programDir + AppPaths::kFailedQueueFile);
+    for (QueueAutosave* save : {m_queueSave.get(), m_failQueueSave.get()}) {
+        connect(save, &QueueAutosave::saveFailed, this,
+                [this](const QString& error) { m_log.appendLine(error, SessionLog::Error); });
+    }
+}
+
+void TMainform::bindTransfers() {
+    m_task.SetProgramDir(m_programDir);
+    m_task.hooks.makePanel = [this] { return m_threadPage->makePanel(); };
+    m_task.hooks.playSound = [this](const QString& file) {
+        auto* sound = new QSoundEffect(this);
+        sound->setSource(QUrl::fromLocalFile(file));
+        connect(sound, &QSoundEffect::playingChanged, sound, [sound] {
+            if (!sound->isPlaying()) sound->deleteLater();
+        });
+        sound->play();
+    };
+    // After uploads the remote list is fetched again, once for a burst of files.
+    m_remoteRefresh = new QTimer(this);
+    m_remoteRefresh->setSingleShot(true);
+    m_remoteRefresh->setInterval(1000);
+    connect(m_remoteRefresh, &QTimer::timeout, this, [this] {
+        if (m_navigation && m_navigation->IsConnected()) m_navigation->Refresh();
+    });
+    m_task.hooks.refreshRemote = [this] {
+        if (!m_remoteRefresh->isActive()) m_remoteRefresh->start();
+    };
+    m_task.hooks.ensureBrowsingSession = [this] {
+        if (!m_navigation || m_navigation->IsConnected() || m_quickBar->host().isEmpty()) return;
+        m_navigation->OpenSessionSilently(m_quickBar->host(), m_quickBar->user(),
+                                          m_quickBar->password(), m_quickBar->port(), QString(),
+                                          QString(), -1);
+    };
+    ExistingFileDecisions& decisions = m_task.Decisions();
+    decisions.ask = [this, &decisions](const ExistingFile& file) {
+        return Tfile_replace::Ask(file, decisions.Decision(), this);
+    };
+    decisions.askName = [this](const QString& name) -> std::optional<QString> {
+        bool ok = false;
+        const QString answer = QInputDialog::getText(this, QStringLiteral("Rename File"),
+                                                     QStringLiteral("Please Enter New File Name"),
+                                                     QLineEdit::Normal, name, &ok);
+        if (!ok) return std::nullopt;
+        return answer;
+    };
 }
 
 void TMainform::CreateDialogs() {

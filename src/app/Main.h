@@ -4,7 +4,9 @@
 // own: other code and the tests reach them by object name only.
 #pragma once
 
+#include "GlobalTask.h"
 #include "PaneCommands.h"
+#include "QueueAutosave.h"
 #include "QueueManager.h"
 #include "RemotePane.h"
 #include "SessionLog.h"
@@ -13,6 +15,7 @@
 #include "SiteTree.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -60,6 +63,7 @@ public:
     const SettingsSource& Settings() const { return m_settingsSource; }
     Navigation_Manager* Navigation() const { return m_navigation.get(); }
     queue_manager& Queues() { return m_queueManager; }
+    Global_Task& Tasks() { return m_task; }
 
     void SetLocalCommands(PaneCommands* commands) { m_localCommands = commands; }
     void SetRemoteCommands(PaneCommands* commands) { m_remoteCommands = commands; }
@@ -105,6 +109,7 @@ private:
     void settingsButtonClick();
     void routeToFocusedPane(void (PaneCommands::*command)());
     void bindRemoteSession();
+    void bindTransfers();
     int logColour(int kind) const;
 
     SessionLog m_log;
@@ -112,6 +117,9 @@ private:
     QueueModel m_queueModel{false};
     QueueModel m_failQueueModel{true};
     queue_manager m_queueManager{m_queueModel, m_failQueueModel, m_settingsSource};
+    Global_Task m_task{m_queueManager, m_settingsSource, QString()};
+    std::unique_ptr<QueueAutosave> m_queueSave, m_failQueueSave;
+    QTimer* m_remoteRefresh = nullptr;
     std::unique_ptr<SiteTree> m_sites;
     std::unique_ptr<Navigation_Manager> m_navigation;
     TGlobalSettings* m_settings = nullptr;

@@ -292,7 +292,13 @@ bool queue_manager::RestartFlat() {
     DeleteCompleted(m_queue);
     if (m_queue.root()->children.empty()) return false;
     QueueModel scratch(false);
-    CopyItemsForRetry(m_queue.items(), scratch);
+    const QList<QueueItem*> items = m_queue.items();
+    CopyItemsForRetry(items, scratch);
+    // A download that holds part of its file still resumes it.
+    for (int i = 0; i < items.size(); ++i) {
+        if (PartialDownload(items[i]))
+            SetPartialDownload(scratch, scratch.root()->children[size_t(i)].get(), true);
+    }
     ReplaceFromTree(m_queue, scratch);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "QueueManager.h"
 #include "QueueModel.h"
+#include "QueueScheduler.h"
 #include "QueueStatusDelegate.h"
 #include "ToolButton.h"
 
@@ -57,18 +58,30 @@ QTreeView* queueView(QueueModel& model, const char* name, QWidget* parent) {
 
 } // namespace
 
-QueuePages::QueuePages(queue_manager& queues, QWidget* parent) : QWidget(parent), m_queues(queues) {
+QueuePages::QueuePages(queue_manager& queues, QueueScheduler& scheduler, QWidget* parent)
+    : QWidget(parent), m_queues(queues), m_scheduler(scheduler) {
     setObjectName(QStringLiteral("Panel1"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QHBoxLayout;
-    m_toggleProcessing = makeToolButton(this, "Queue_ToggleProcessing",
-                                        QStringLiteral("Start Transfer"), QStyle::SP_MediaPlay);
+    m_toggleProcessing =
+        makeToolButton(this, "Queue_ToggleProcessing", QStringLiteral("Stop Queue Processing"),
+                       QStyle::SP_MediaPause);
     m_toggleProcessing->setCheckable(true);
-    connect(m_toggleProcessing, &QToolButton::toggled, this, &QueuePages::processingChanged);
+    connect(m_toggleProcessing, &QToolButton::toggled, this, [this](bool stopped) {
+        showProcessingState();
+        emit processingChanged(stopped);
+        if (!stopped) m_scheduler.ScanQueue();
+    });
+    m_startTransfer = makeToolButton(this, "Queue_StartTransfer", QStringLiteral("Start Transfer"),
+                                     QStyle::SP_MediaPlay);
+    connect(m_startTransfer, &QToolButton::clicked, this, [this] {
+        if (m_queues.RestartFlat()) m_scheduler.ScanQueue();
+    });
     m_close = makeToolButton(this, "SpeedButton1", QStringLiteral("Close Queue Panel"),
                              QStyle::SP_TitleBarCloseButton);
     connect(m_close, &QToolButton::clicked, this, &QueuePages::closeRequested);
+    bar->addWidget(m_startTransfer);
     bar->addWidget(m_toggleProcessing);
     bar->addStretch();
     bar->addWidget(m_close);
@@ -87,13 +100,24 @@ QueuePages::QueuePages(queue_manager& queues, QWidget* parent) : QWidget(parent)
                "Load Queue From File", [this, &working] { importQueue(working); }},
               {"Queue_Clear_Button", "Queue_ClearQueue", "Clear Queue", "Clear Queue",
                [&working] { working.clear(); }},
+              {nullptr, "Queue_CancelTransfer", "", "Cancel Selected Transfer",
+               [this] {
+                   const QList<QueueItem*> chosen = selected(m_queue);
+                   if (!chosen.isEmpty()) m_scheduler.CancelItem(chosen.first());
+               }},
               {nullptr, "Queue_AddtoFailedQueue", "", "Move Selected to Failed Queue",
                [this] { m_queues.CopySelectedToFailed(selected(m_queue), true); }},
               {nullptr, "Queue_CopySelectedtotheFailedQueue", "",
                "Copy Selected to the Failed Queue",
                [this] { m_queues.CopySelectedToFailed(selected(m_queue), false); }},
               {nullptr, "Queue_DeleteSelectedItems", "", "Delete Selected Items",
-               [this, &working] { queue_manager::DeleteSelected(working, selected(m_queue)); }},
+               [this, &working] {
+                   const QList<QueueItem*> chosen = selected(m_queue);
+                   if (chosen.isEmpty()) return;
+                   m_scheduler.CancelItem(chosen.first());
+                   // Read again: the cancel may have removed completed items.
+                   queue_manager::DeleteSelected(working, selected(m_queue));
+               }},
               {nullptr, "Queue_DeleteCompletedItems", "", "Delete Completed Items",
                [&working] { queue_manager::DeleteCompleted(working); }}}),
         QStringLiteral("Working Queue"));
@@ -107,7 +131,10 @@ QueuePages::QueuePages(queue_manager& queues, QWidget* parent) : QWidget(parent)
                [&failed] { failed.clear(); }},
               {"Failed_Queue_Submit_Button", "Failed_Queue_Submit", "Submit for Transfer",
                "Submit Queue for Transfer",
-               [&working, &failed] { queue_manager::ReplaceFromTree(working, failed); }},
+               [this, &working, &failed] {
+                   queue_manager::ReplaceFromTree(working, failed);
+                   m_scheduler.ScanQueue();
+               }},
               {nullptr, "Failed_Queue_Submit_Selected", "", "Submit Selected for Transfer",
                [this, &working] {
                    queue_manager::CopyItemsForRetry(selected(m_failQueue), working);
@@ -181,6 +208,8 @@ void QueuePages::importQueue(QueueModel& model) {
     QString error;
     if (!model.load(dialog.selectedFiles().first(), &error))
         QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+    // A queue exported while it ran: its running items wait again.
+    queue_manager::ResumeInterrupted(model);
 }
 
 bool QueuePages::processing() const {
@@ -189,6 +218,14 @@ bool QueuePages::processing() const {
 
 void QueuePages::toggleProcessing() {
     m_toggleProcessing->toggle();
+}
+
+void QueuePages::showProcessingState() {
+    const bool stopped = m_toggleProcessing->isChecked();
+    m_toggleProcessing->setToolTip(stopped ? QStringLiteral("Enable Queue Processing")
+                                           : QStringLiteral("Stop Queue Processing"));
+    m_toggleProcessing->setIcon(
+        style()->standardIcon(stopped ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
 }
 
 void QueuePages::setQueueBackground(int winColour) {

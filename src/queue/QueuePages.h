@@ -16,13 +16,14 @@ class QTreeView;
 class QueueModel;
 struct QueueItem;
 class queue_manager;
+class QueueScheduler;
 
 class QueuePages : public QWidget {
     Q_OBJECT
 public:
-    explicit QueuePages(queue_manager& queues, QWidget* parent = nullptr);
+    QueuePages(queue_manager& queues, QueueScheduler& scheduler, QWidget* parent = nullptr);
 
-    // "Start Transfer" pressed in.
+    // "Stop Queue Processing" pressed in: the scheduler starts nothing new.
     bool processing() const;
     void toggleProcessing();
     void setQueueBackground(int winColour);
@@ -45,8 +46,12 @@ private:
     void exportQueue(QueueModel& model);
     void importQueue(QueueModel& model);
 
+    void showProcessingState();
+
     queue_manager& m_queues;
+    QueueScheduler& m_scheduler;
     QToolButton* m_toggleProcessing = nullptr;
+    QToolButton* m_startTransfer = nullptr;
     QToolButton* m_close = nullptr;
     QTabWidget* m_pages = nullptr;
     QTreeView* m_queue = nullptr;

@@ -47,6 +47,7 @@ public:
     QueueModel& Queue() const { return m_queues.Queue(); }
     const SettingsSource& Settings() const { return m_settings; }
     QString ProgramDir() const { return m_programDir; }
+    void SetProgramDir(const QString& dir) { m_programDir = dir; }
     ExistingFileDecisions& Decisions() { return m_decisions; }
     TransferHooks hooks;
     // Transfer_Manager unless a test gives workers of its own.

@@ -1,5 +1,7 @@
 #include "ThreadPanel.h"
 
+#include "WorkerPanelWidget.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -29,7 +31,10 @@ ThreadPanel::ThreadPanel(QWidget* parent) : QWidget(parent) {
     m_threadWindow->setObjectName(QStringLiteral("thread_window"));
     m_threadWindow->setWidgetResizable(true);
     m_threadWindow->setWidget(new QWidget);
-    new QVBoxLayout(m_threadWindow->widget());
+    // Worker panels stack from the top; the stretch keeps them there.
+    auto* panels = new QVBoxLayout(m_threadWindow->widget());
+    panels->setSpacing(0);
+    panels->addStretch();
     layout->addLayout(counts);
     layout->addWidget(m_threadWindow);
 }
@@ -45,4 +50,8 @@ int ThreadPanel::attempts() const {
 }
 void ThreadPanel::setAttempts(int n) {
     m_attempts->setValue(n);
+}
+
+std::unique_ptr<WorkerPanel> ThreadPanel::makePanel() {
+    return std::make_unique<WorkerPanelWidget>(m_threadWindow->widget());
 }

@@ -1,8 +1,13 @@
 // The "Thread Panel" page: how many workers run at once ("Concurrent Threads"), how many
-// attempts an item gets, and the area the workers' progress panels go into.
+// attempts an item gets, and the area the workers' progress panels go into, one under
+// the other.
 #pragma once
 
+#include "WorkerPanel.h"
+
 #include <QWidget>
+
+#include <memory>
 
 class QScrollArea;
 class QSpinBox;
@@ -16,6 +21,8 @@ public:
     void setThreads(int n);
     int attempts() const;
     void setAttempts(int n);
+    // A progress panel for a new worker, shown in "thread_window" once attached.
+    std::unique_ptr<WorkerPanel> makePanel();
 
 signals:
     void threadsChanged(int n);

@@ -669,7 +669,9 @@ TEST_F(MainWindowTest, QueueCommandsMoveSubmitExportAndImport) {
     EXPECT_EQ(failed->model()->rowCount(), 0);
     control<QToolButton>(w.get(), "Queue_Clear_Button")->click();
     EXPECT_EQ(view->model()->rowCount(), 0);
-    EXPECT_EQ(control<QMenu>(w.get(), "queue_popup")->actions().size(), 7);
+    EXPECT_EQ(control<QMenu>(w.get(), "queue_popup")->actions().size(), 8);
+    EXPECT_EQ(control<QAction>(w.get(), "Queue_CancelTransfer")->text(),
+              QStringLiteral("Cancel Selected Transfer"));
     EXPECT_EQ(control<QAction>(w.get(), "Queue_SaveQueueToFile")->text(),
               QStringLiteral("Save Queue to File"));
     EXPECT_EQ(control<QToolButton>(w.get(), "Failed_Queue_Submit_Button")->toolTip(),

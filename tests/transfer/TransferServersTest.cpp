@@ -195,7 +195,8 @@ TEST_P(TransferServersTest, ExistingFileDecisionsOnBothSides) {
         writeFile(serverPath(name), c.before);
         // The server's user replaces it (vsftpd runs as another user than the test).
         QFile::setPermissions(serverPath(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                    QFileDevice::ReadOther | QFileDevice::WriteOther);
+                                                    QFileDevice::ReadOther |
+                                                    QFileDevice::WriteOther);
         t->answers = {QLatin1String(c.answer)};
         QueueItem* item = add("upload", local + "/u.bin", this->remote(name), false, mine.size());
         t->task.ScanQueue();
@@ -251,7 +252,8 @@ TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
     EXPECT_FALSE(queue_manager::PartialDownload(item));
     // The restarted server sent only what was missing.
     const QRegularExpressionMatch sent =
-        QRegularExpression("slow\\.bin\"? completed=1 bytes=(\\d+)").match(server.process->output());
+        QRegularExpression("slow\\.bin\"? completed=1 bytes=(\\d+)")
+            .match(server.process->output());
     ASSERT_TRUE(sent.hasMatch()) << server.process->output().toStdString();
     EXPECT_GT(sent.captured(1).toLongLong(), 0);
     EXPECT_LT(sent.captured(1).toLongLong(), data.size() - 600000);
@@ -268,11 +270,13 @@ TEST(TransferHostileListing, NamesThatCannotBeLocalFilesAreLeftOutAndReported) {
                           "-rw-r--r-- 1 u g 5 Jan 01 2020 ok.txt\r\n";
     const QString local = scratchDir() + "/hostile";
     Transfers t(local + "/program/");
-    QueueItem* folder = t.add("download", local + "/in/", "/pub",
-                              TransferText::SiteText("127.0.0.1", server.port()), "tester",
-                              "pw", true);
+    QueueItem* folder =
+        t.add("download", local + "/in/", "/pub",
+              TransferText::SiteText("127.0.0.1", server.port()), "tester", "pw", true);
     t.task.ScanQueue();
-    ASSERT_TRUE(waitFor([&] { return folder->state() != FolderActive && folder->state() != FolderWaiting; }, 20000));
+    ASSERT_TRUE(
+        waitFor([&] { return folder->state() != FolderActive && folder->state() != FolderWaiting; },
+                20000));
     ASSERT_EQ(folder->children.size(), 1u);
     EXPECT_EQ(folder->children[0]->text, QByteArray("ok.txt"));
     QStringList reported;

@@ -1,0 +1,32 @@
+// "Confirm File Replace": the file is already there; overwrite, skip, rename or
+// transfer the rest, for this file or (from each button's menu) for all. Without an
+// answer, the remembered decision is taken when the countdown ends; the close box
+// gives "" (the caller skips the file).
+#pragma once
+
+#include "FileDecisions.h"
+
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+
+class Tfile_replace : public QDialog {
+    Q_OBJECT
+public:
+    Tfile_replace(const ExistingFile& file, const QString& remembered, QWidget* parent = nullptr);
+
+    QString Result() const { return m_result; }
+
+    // Shows the dialog modally and returns its result.
+    static QString Ask(const ExistingFile& file, const QString& remembered, QWidget* parent);
+
+private:
+    void choose(const QString& result);
+    void tick();
+
+    QString m_result;
+    QString m_remembered;
+    QLabel* m_timeElapsed = nullptr;
+    QTimer m_timer;
+};

@@ -1,0 +1,190 @@
+// The queue run through the real main window (offscreen) against pyftpdlib and vsftpd:
+// "Start Transfer", the workers' progress panels, the existing-file dialog, the queues
+// saved at exit and restored at the next start.
+#include "FileReplaceDialog.h"
+#include "Main.h"
+#include "AppPaths.h"
+#include "RealServerTest.h"
+#include "TransferText.h"
+#include "WindowControls.h"
+#include "WorkerPanelWidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray pattern(int size, quint32 seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (char& c : data)
+        c = char(gen.generate() & 0xff);
+    return data;
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+Tfile_replace* openReplaceDialog() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* d = qobject_cast<Tfile_replace*>(top); d && d->isVisible()) return d;
+    }
+    return nullptr;
+}
+
+// The dialog runs its own loop inside the worker's callback: what the test does with it
+// runs from a timer inside that loop. done turns true once the action ran.
+void onNextReplaceDialog(std::function<void(Tfile_replace*)> action, bool& done) {
+    done = false;
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action, &done] {
+        Tfile_replace* dialog = openReplaceDialog();
+        if (!dialog) return;
+        poll->stop();
+        poll->deleteLater();
+        action(dialog);
+        done = true;
+    });
+    poll->start();
+}
+
+class TransferWindowTest : public RealServerTest {
+protected:
+    void SetUp() override {
+        RealServerTest::SetUp();
+        if (stopped()) return;
+        clearStoredSettings();
+        local = QDir(AppPaths::programDir()).filePath(QStringLiteral("../transfer-window-") +
+                                                      QLatin1String(GetParam()));
+        QDir(local).removeRecursively();
+        QDir().mkpath(local);
+        w = std::make_unique<TMainform>();
+        w->quitApplication = [] {};
+        w->FormCreate();
+        w->CreateDialogs();
+        w->Queues().Queue().clear();
+        w->Queues().FailQueue().clear();
+        site = TransferText::SiteText(QStringLiteral("127.0.0.1"), QString::number(server.port));
+    }
+    QString remote(const QString& name) const {
+        return (server.name == QLatin1String("vsftpd") ? server.root : QString()) + u'/' + name;
+    }
+    QueueItem* add(const char* op, const QString& localPath, const QString& remotePath,
+                   bool folder, qint64 size = 0) {
+        return w->Queues().AddItem(w->Queues().Queue(), QLatin1String(op), localPath, remotePath,
+                                   folder ? QString() : QString::number(size), site, server.user,
+                                   server.password, folder);
+    }
+    QueueItem* top(int row) const {
+        return w->Queues().Queue().root()->children[size_t(row)].get();
+    }
+    void start() { control<QToolButton>(w.get(), "Queue_StartTransfer")->click(); }
+
+    QString local, site;
+    std::unique_ptr<TMainform> w;
+};
+
+TEST_P(TransferWindowTest, StartTransferRunsTheQueueWithProgressPanelsAndAsksAboutExistingFiles) {
+    const QByteArray big = pattern(4 << 20, 5);
+    writeFile(server.root + "/w/big.bin", big);
+    writeFile(server.root + "/w/small.txt", "text\n");
+    writeFile(server.root + "/w/sub/c.bin", pattern(3000, 6));
+    add("download", local + "/w/", remote("w"), true);
+    start();
+    // A worker shows its panel in the thread panel.
+    auto* area = control<QScrollArea>(w.get(), "thread_window");
+    ASSERT_TRUE(waitFor([&] { return !area->findChildren<WorkerPanelWidget*>().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitFor([&] { return top(0)->state() == DownloadFolderDone; }, 60000))
+        << top(0)->state();
+    EXPECT_EQ(readFile(local + "/w/big.bin"), big);
+    EXPECT_EQ(readFile(local + "/w/small.txt"), QByteArray("text\n"));
+    EXPECT_EQ(readFile(local + "/w/sub/c.bin"), pattern(3000, 6));
+
+    // The same file again: the dialog asks, with the sizes of both sides.
+    bool done = false;
+    QString title, text, size, countdown;
+    onNextReplaceDialog(
+        [&](Tfile_replace* d) {
+            title = d->windowTitle();
+            text = control<QLabel>(d, "Label1")->text();
+            size = control<QLabel>(d, "original_file_size")->text();
+            countdown = control<QLabel>(d, "time_elapsed")->text();
+            control<QToolButton>(d, "skip")->click();
+        },
+        done);
+    QueueItem* again = add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
+    w->Tasks().ScanQueue();
+    ASSERT_TRUE(waitFor([&] { return again->state() == Skipped; }, 20000)) << again->state();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(title, QStringLiteral("Confirm File Replace"));
+    EXPECT_TRUE(text.contains("big.bin")) << text.toStdString();
+    EXPECT_EQ(size, QString::number(big.size()) + " bytes");
+    EXPECT_EQ(countdown, QStringLiteral("10"));
+
+    // Unanswered, the countdown takes the decision made last (here "skip"), and the
+    // default button is then "Rename".
+    bool renameFocused = false;
+    onNextReplaceDialog(
+        [&](Tfile_replace* d) {
+            renameFocused = d->focusWidget() == control<QToolButton>(d, "rename");
+            d->findChild<QTimer*>("Timer1")->setInterval(5);
+        },
+        done);
+    QueueItem* third = add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
+    w->Tasks().ScanQueue();
+    ASSERT_TRUE(waitFor([&] { return third->state() == Skipped; }, 20000)) << third->state();
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(renameFocused);
+
+    // The close box skips this file.
+    onNextReplaceDialog([](Tfile_replace* d) { d->reject(); }, done);
+    QueueItem* fourth = add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
+    w->Tasks().ScanQueue();
+    ASSERT_TRUE(waitFor([&] { return fourth->state() == Skipped; }, 20000)) << fourth->state();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(readFile(local + "/w/big.bin"), big);
+}
+
+TEST_P(TransferWindowTest, QueuesAreSavedAtExitAndComeBackAtTheNextStart) {
+    writeFile(local + "/up.bin", pattern(1000, 9));
+    add("upload", local + "/up.bin", remote("up.bin"), false, 1000);
+    w->Queues().CopyToFailedQueue(top(0), "550 test");
+    const QString file = AppPaths::programDir() + AppPaths::kWorkingQueueFile;
+    w->ExitApplication();
+    const QByteArray saved = readFile(file);
+    w.reset();
+    w = std::make_unique<TMainform>();
+    w->quitApplication = [] {};
+    w->FormCreate();
+    ASSERT_EQ(w->Queues().Queue().root()->children.size(), 1u);
+    EXPECT_EQ(top(0)->text, remote("up.bin").toUtf8());
+    EXPECT_EQ(w->Queues().FailQueue().root()->children.size(), 1u);
+    w->SaveAllState();
+    EXPECT_EQ(readFile(file), saved);
+    // And it still runs.
+    start();
+    ASSERT_TRUE(waitFor([&] { return top(0)->state() == UploadDone; }, 20000)) << top(0)->state();
+    EXPECT_EQ(readFile(server.root + "/up.bin"), pattern(1000, 9));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, TransferWindowTest, ::testing::Values("pyftpdlib", "vsftpd"));
+
+} // namespace
