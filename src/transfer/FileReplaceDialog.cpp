@@ -36,7 +36,8 @@ Tfile_replace::Tfile_replace(const ExistingFile& file, const QString& remembered
     fileName->setWordWrap(true);
     top->addWidget(fileName, 1);
     layout->addLayout(top);
-    layout->addWidget(label(this, "Label2", QStringLiteral("Would you Like to replace the existing file")));
+    layout->addWidget(
+        label(this, "Label2", QStringLiteral("Would you Like to replace the existing file")));
 
     const QIcon icon = QFileIconProvider().icon(QFileInfo(file.name));
     auto side = [&](const char* iconName, const char* sizeName, const char* dateLabel,
@@ -54,8 +55,8 @@ Tfile_replace::Tfile_replace(const ExistingFile& file, const QString& remembered
         grid->addWidget(when, 1, 2);
         layout->addLayout(grid);
     };
-    side("original_icon", "original_file_size", "orig_date", "original_mod_date",
-         file.existingSize, file.existingDate);
+    side("original_icon", "original_file_size", "orig_date", "original_mod_date", file.existingSize,
+         file.existingDate);
     layout->addWidget(label(this, "Label6", QStringLiteral("with this one")));
     side("new_icon", "new_file_size", "new_date", "new_mod_date", file.newSize, file.newDate);
 

@@ -1,9 +1,9 @@
 // The queue run through the real main window (offscreen) against pyftpdlib and vsftpd:
 // "Start Transfer", the workers' progress panels, the existing-file dialog, the queues
 // saved at exit and restored at the next start.
+#include "AppPaths.h"
 #include "FileReplaceDialog.h"
 #include "Main.h"
-#include "AppPaths.h"
 #include "RealServerTest.h"
 #include "TransferText.h"
 #include "WindowControls.h"
@@ -72,8 +72,8 @@ protected:
         RealServerTest::SetUp();
         if (stopped()) return;
         clearStoredSettings();
-        local = QDir(AppPaths::programDir()).filePath(QStringLiteral("../transfer-window-") +
-                                                      QLatin1String(GetParam()));
+        local = QDir(AppPaths::programDir())
+                    .filePath(QStringLiteral("../transfer-window-") + QLatin1String(GetParam()));
         QDir(local).removeRecursively();
         QDir().mkpath(local);
         w = std::make_unique<TMainform>();
@@ -87,8 +87,8 @@ protected:
     QString remote(const QString& name) const {
         return (server.name == QLatin1String("vsftpd") ? server.root : QString()) + u'/' + name;
     }
-    QueueItem* add(const char* op, const QString& localPath, const QString& remotePath,
-                   bool folder, qint64 size = 0) {
+    QueueItem* add(const char* op, const QString& localPath, const QString& remotePath, bool folder,
+                   qint64 size = 0) {
         return w->Queues().AddItem(w->Queues().Queue(), QLatin1String(op), localPath, remotePath,
                                    folder ? QString() : QString::number(size), site, server.user,
                                    server.password, folder);
@@ -111,7 +111,8 @@ TEST_P(TransferWindowTest, StartTransferRunsTheQueueWithProgressPanelsAndAsksAbo
     start();
     // A worker shows its panel in the thread panel.
     auto* area = control<QScrollArea>(w.get(), "thread_window");
-    ASSERT_TRUE(waitFor([&] { return !area->findChildren<WorkerPanelWidget*>().isEmpty(); }, 10000));
+    ASSERT_TRUE(
+        waitFor([&] { return !area->findChildren<WorkerPanelWidget*>().isEmpty(); }, 10000));
     ASSERT_TRUE(waitFor([&] { return top(0)->state() == DownloadFolderDone; }, 60000))
         << top(0)->state();
     EXPECT_EQ(readFile(local + "/w/big.bin"), big);
@@ -130,7 +131,8 @@ TEST_P(TransferWindowTest, StartTransferRunsTheQueueWithProgressPanelsAndAsksAbo
             control<QToolButton>(d, "skip")->click();
         },
         done);
-    QueueItem* again = add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
+    QueueItem* again =
+        add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
     w->Tasks().ScanQueue();
     ASSERT_TRUE(waitFor([&] { return again->state() == Skipped; }, 20000)) << again->state();
     EXPECT_TRUE(done);
@@ -148,7 +150,8 @@ TEST_P(TransferWindowTest, StartTransferRunsTheQueueWithProgressPanelsAndAsksAbo
             d->findChild<QTimer*>("Timer1")->setInterval(5);
         },
         done);
-    QueueItem* third = add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
+    QueueItem* third =
+        add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
     w->Tasks().ScanQueue();
     ASSERT_TRUE(waitFor([&] { return third->state() == Skipped; }, 20000)) << third->state();
     EXPECT_TRUE(done);
@@ -156,7 +159,8 @@ TEST_P(TransferWindowTest, StartTransferRunsTheQueueWithProgressPanelsAndAsksAbo
 
     // The close box skips this file.
     onNextReplaceDialog([](Tfile_replace* d) { d->reject(); }, done);
-    QueueItem* fourth = add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
+    QueueItem* fourth =
+        add("download", local + "/w/big.bin", remote("w/big.bin"), false, big.size());
     w->Tasks().ScanQueue();
     ASSERT_TRUE(waitFor([&] { return fourth->state() == Skipped; }, 20000)) << fourth->state();
     EXPECT_TRUE(done);
