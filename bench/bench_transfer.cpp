@@ -125,19 +125,21 @@ int main(int argc, char** argv) {
         b.add("download", local + QStringLiteral("/big.bin"), root + QStringLiteral("/big.bin"),
               false, big);
         const double ours = b.runQueue();
-        if (QFileInfo(local + QStringLiteral("/big.bin")).size() != big) std::fprintf(stderr, "download incomplete\n");
-        const double curl = run(QStringLiteral("curl"),
-                                {QStringLiteral("-s"), QStringLiteral("-o"),
-                                 local + QStringLiteral("/curl.bin"), url + "/%2F" + root.mid(1) + "/big.bin"});
+        if (QFileInfo(local + QStringLiteral("/big.bin")).size() != big)
+            std::fprintf(stderr, "download incomplete\n");
+        const double curl = run(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"),
+                                                         local + QStringLiteral("/curl.bin"),
+                                                         url + "/%2F" + root.mid(1) + "/big.bin"});
         std::printf("download_256MiB_queue: %.3f s\ndownload_256MiB_curl: %.3f s\n", ours, curl);
         ratio("download_256MiB_queue_vs_curl", ours, curl);
         b.queue.clear();
-        b.add("upload", local + QStringLiteral("/big.bin"), root + QStringLiteral("/up.bin"),
-              false, big);
+        b.add("upload", local + QStringLiteral("/big.bin"), root + QStringLiteral("/up.bin"), false,
+              big);
         const double up = b.runQueue();
-        const double curlUp = run(QStringLiteral("curl"),
-                                  {QStringLiteral("-s"), QStringLiteral("-T"),
-                                   local + QStringLiteral("/big.bin"), url + "/%2F" + root.mid(1) + "/up-curl.bin"});
+        const double curlUp =
+            run(QStringLiteral("curl"),
+                {QStringLiteral("-s"), QStringLiteral("-T"), local + QStringLiteral("/big.bin"),
+                 url + "/%2F" + root.mid(1) + "/up-curl.bin"});
         std::printf("upload_256MiB_queue: %.3f s\nupload_256MiB_curl: %.3f s\n", up, curlUp);
         ratio("upload_256MiB_queue_vs_curl", up, curlUp);
     }
@@ -170,7 +172,8 @@ int main(int argc, char** argv) {
                                 .arg(local, root),
                             url})
                      : -1;
-        std::printf("upload_2000x16KiB_queue: %.3f s\nupload_2000x16KiB_lftp: %.3f s\n", up, lftpUp);
+        std::printf("upload_2000x16KiB_queue: %.3f s\nupload_2000x16KiB_lftp: %.3f s\n", up,
+                    lftpUp);
         ratio("upload_2000x16KiB_queue_vs_lftp", up, lftpUp);
     }
 
@@ -224,7 +227,8 @@ int main(int argc, char** argv) {
         b.add("download", local + QStringLiteral("/gib.bin"), root + QStringLiteral("/gib.bin"),
               false, gib);
         const double t = b.runQueue();
-        if (QFileInfo(local + QStringLiteral("/gib.bin")).size() != gib) std::fprintf(stderr, "1 GiB download incomplete\n");
+        if (QFileInfo(local + QStringLiteral("/gib.bin")).size() != gib)
+            std::fprintf(stderr, "1 GiB download incomplete\n");
         std::printf("download_1GiB_queue: %.3f s\npeak_memory_before: %.1f MB\n"
                     "peak_memory_1GiB: %.1f MB\n",
                     t, before / 1024.0, peakKib() / 1024.0);

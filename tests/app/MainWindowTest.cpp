@@ -664,8 +664,13 @@ TEST_F(MainWindowTest, QueueCommandsMoveSubmitExportAndImport) {
     EXPECT_EQ(failed->model()->rowCount(), 2);
     EXPECT_EQ(failed->model()->index(0, 0).data().toString(), QStringLiteral("/pub/b"));
 
+    // With processing stopped, submitting starts no transfer for these made-up sites.
+    control<QToolButton>(w.get(), "Queue_ToggleProcessing")->click();
+    EXPECT_EQ(control<QToolButton>(w.get(), "Queue_ToggleProcessing")->toolTip(),
+              QStringLiteral("Enable Queue Processing"));
     control<QToolButton>(w.get(), "Failed_Queue_Submit_Button")->click();
     EXPECT_EQ(view->model()->rowCount(), 2);
+    EXPECT_EQ(view->model()->index(0, 0).data(QueueModel::kStateRole).toInt(), FileWaiting);
     EXPECT_EQ(failed->model()->rowCount(), 0);
     control<QToolButton>(w.get(), "Queue_Clear_Button")->click();
     EXPECT_EQ(view->model()->rowCount(), 0);
