@@ -18,6 +18,12 @@ QString withSlash(const QString& folder) {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
+QString TooDeep() {
+    return QStringLiteral("Not transferred: folders nested more than %1 levels deep are not "
+                          "followed (a link to a folder above?)")
+        .arg(Transfer_Manager::kMaxFolderDepth);
+}
+
 } // namespace
 
 int Transfer_Manager::Depth() const {
@@ -69,26 +75,12 @@ void Transfer_Manager::FolderListingEvent(TFtpRequest request, int error) {
     if (!m_client.Connected() || (error != 0 && request != ftpSizeAsync)) {
         // A folder that cannot be listed is tried again like a file, then goes to the
         // failed queue with the server's reply.
-        QString reply = m_client.LastReply().trimmed();
-        if (reply.isEmpty()) reply = m_client.ErrorMessage().trimmed();
-        if (reply.isEmpty()) reply = QStringLiteral("The connection to the server failed");
-        Fail(reply);
+        Fail(FailureText());
         return;
     }
+    if (LoginStep(request)) return;
     switch (request) {
-    case ftpOpenAsync:
-        if (!Ready()) return Reopen();
-        if (Run(&TCustomFtpCli::UserAsync)) ShowStep(ftpUserAsync);
-        break;
-    case ftpUserAsync:
-        if (!Ready()) return Reopen();
-        if (Run(&TCustomFtpCli::PassAsync)) ShowStep(ftpPassAsync);
-        break;
     case ftpPassAsync:
-        if (!Ready()) return Reopen();
-        m_loginSite = m_site;
-        m_loginUser = m_user;
-        m_loginPass = m_pass;
         if (Run(&TCustomFtpCli::CwdAsync)) ShowStep(ftpCwdAsync);
         break;
     case ftpCwdAsync:
@@ -142,9 +134,7 @@ void Transfer_Manager::ListingArrived() {
             continue;
         }
         if (folder && tooDeep) {
-            LeaveOut(name, QStringLiteral("Not transferred: folders nested more than %1 levels "
-                                          "deep are not followed (a link to a folder above?)")
-                               .arg(kMaxFolderDepth));
+            LeaveOut(name, TooDeep());
             continue;
         }
         if (folder) {
@@ -173,21 +163,9 @@ void Transfer_Manager::FolderUpload() {
 
 void Transfer_Manager::FolderUploadEvent(TFtpRequest request, int error) {
     if (request == ftpMkdAsync) return AddLocalEntries();
-    if (!Guard(request, error)) return;
+    if (!Guard(request, error) || LoginStep(request)) return;
     switch (request) {
-    case ftpOpenAsync:
-        if (!Ready()) return Reopen();
-        Run(&TCustomFtpCli::UserAsync);
-        break;
-    case ftpUserAsync:
-        if (!Ready()) return Reopen();
-        Run(&TCustomFtpCli::PassAsync);
-        break;
     case ftpPassAsync:
-        if (!Ready()) return Reopen();
-        m_loginSite = m_site;
-        m_loginUser = m_user;
-        m_loginPass = m_pass;
         m_client.SetHostFileName(
             QString::fromUtf8(queue_manager::GetField(Item(), QStringLiteral("remote_path"))));
         m_client.SetHostDirName(QString());
@@ -214,9 +192,7 @@ void Transfer_Manager::AddLocalEntries() {
         const QString name = entry.fileName();
         if (entry.isDir()) {
             if (tooDeep) {
-                LeaveOut(name, QStringLiteral("Not transferred: folders nested more than %1 levels "
-                                              "deep are not followed (a link to a folder above?)")
-                                   .arg(kMaxFolderDepth));
+                LeaveOut(name, TooDeep());
                 continue;
             }
             m_task.Queues().AddChild(queue, item, local + name + u'/', name, QString(), true);

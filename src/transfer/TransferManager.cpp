@@ -206,10 +206,34 @@ bool Transfer_Manager::Guard(TFtpRequest request, int error) {
     if (m_client.ReplyCode() == 150 ||
         (m_client.Connected() && (error == 0 || request == ftpSizeAsync)))
         return true;
+    Fail(FailureText());
+    return false;
+}
+
+QString Transfer_Manager::FailureText() const {
     QString reply = m_client.LastReply().trimmed();
     if (reply.isEmpty()) reply = m_client.ErrorMessage().trimmed();
     if (reply.isEmpty()) reply = QStringLiteral("The connection to the server failed");
-    Fail(reply);
+    return reply;
+}
+
+bool Transfer_Manager::LoginStep(TFtpRequest request) {
+    if (request != ftpOpenAsync && request != ftpUserAsync && request != ftpPassAsync) return false;
+    if (!Ready()) {
+        Reopen();
+        return true;
+    }
+    if (request == ftpOpenAsync) {
+        if (Run(&TCustomFtpCli::UserAsync)) ShowStep(ftpUserAsync);
+        return true;
+    }
+    if (request == ftpUserAsync) {
+        if (Run(&TCustomFtpCli::PassAsync)) ShowStep(ftpPassAsync);
+        return true;
+    }
+    m_loginSite = m_site;
+    m_loginUser = m_user;
+    m_loginPass = m_pass;
     return false;
 }
 
@@ -283,21 +307,9 @@ void Transfer_Manager::StartFile() {
 }
 
 void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
-    if (!Guard(request, error)) return;
+    if (!Guard(request, error) || LoginStep(request)) return;
     switch (request) {
-    case ftpOpenAsync:
-        if (!Ready()) return Reopen();
-        if (Run(&TCustomFtpCli::UserAsync)) ShowStep(ftpUserAsync);
-        break;
-    case ftpUserAsync:
-        if (!Ready()) return Reopen();
-        if (Run(&TCustomFtpCli::PassAsync)) ShowStep(ftpPassAsync);
-        break;
     case ftpPassAsync:
-        if (!Ready()) return Reopen();
-        m_loginSite = m_site;
-        m_loginUser = m_user;
-        m_loginPass = m_pass;
         // SIZE is asked in binary mode; an ASCII file switches before its transfer.
         m_client.SetBinary(true);
         if (Run(&TCustomFtpCli::TypeSetAsync)) ShowStep(ftpTypeSetAsync);

@@ -64,6 +64,12 @@ private:
     // failed.
     bool Guard(TFtpRequest request, int error);
     void Fail(const QString& reply);
+    // The server's last reply, or the engine's reason when there is none.
+    QString FailureText() const;
+    // The login steps every chain shares (open, USER, PASS): true when the request was
+    // one of them and has been dealt with; after PASS the login is noted and the chain
+    // goes on with its own next step.
+    bool LoginStep(TFtpRequest request);
     void Finish(QueueEvent event, const QString& text = {});
     // TYPE for the transfer itself, after SIZE was asked in binary mode (some servers
     // refuse SIZE in ASCII mode, and a missing size would hide an existing file).
