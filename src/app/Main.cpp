@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "AppIcon.h"
 #include "AppPaths.h"
+#include "FileDrop.h"
 #include "FileReplaceDialog.h"
 #include "LocalPane.h"
 #include "LogView.h"
@@ -77,13 +78,18 @@ TMainform::TMainform(QWidget* parent)
     buildTray();
 }
 
-TMainform::~TMainform() = default;
+TMainform::~TMainform() {
+    // The panes go after the window's own members: nothing they report reaches it then.
+    m_localPane->disconnect(this);
+    m_remotePane->disconnect(this);
+}
 
 QWidget* TMainform::buildLeftPane() {
     m_threadPanel = new QTabWidget;
     m_threadPanel->setObjectName(QStringLiteral("thread_panel"));
     m_threadPanel->setTabPosition(QTabWidget::South);
     m_localPane = new LocalPane;
+    m_localCommands = m_localPane;
     m_threadPanel->addTab(m_localPane, QStringLiteral("Local Listing"));
     m_threadPage = new ThreadPanel;
     connect(m_threadPage, &ThreadPanel::threadsChanged, this,
@@ -155,6 +161,7 @@ void TMainform::FormCreate() {
 
     bindRemoteSession();
     bindTransfers();
+    bindTransferRequests();
 
     m_sites = std::make_unique<SiteTree>(m_programDir + SiteTree::kFileName);
     const SiteTree::LoadResult sites = m_sites->load();
@@ -231,6 +238,90 @@ void TMainform::bindTransfers() {
         if (!ok) return std::nullopt;
         return answer;
     };
+}
+
+void TMainform::bindTransferRequests() {
+    Navigation_Manager* nav = m_navigation.get();
+    m_requests = std::make_unique<TransferRequests>(m_queueManager, m_task, *nav);
+    m_localPane->remoteReady = [nav] { return nav->IsIdle(); };
+    m_remotePane->localFolderShown = [this] { return !m_localPane->CurrentFolder().isEmpty(); };
+    connect(m_localPane, &LocalPane::uploadRequested, this, [this, nav](const QStringList& paths) {
+        if (nav->IsIdle()) upload(paths, nav->DisplayedDirectory());
+    });
+    connect(m_localPane, &LocalPane::remoteRowsDropped, this,
+            [this](const QList<DraggedRemoteRow>& rows, const QString& folder) {
+                download(rows, folder);
+            });
+    connect(m_localPane, &LocalPane::commandsChanged, this, &TMainform::showLocalCommands);
+    connect(m_localPane, &LocalPane::pasteEnabledChanged, this, &TMainform::setPasteCommands);
+    connect(m_remotePane, &RemotePaneWidget::downloadRequested, this,
+            [this](const QList<DraggedRemoteRow>& rows) {
+                if (m_localPane->CurrentFolder().isEmpty()) {
+                    showMessage(QStringLiteral("Please Choose Valid Local Path for Downloading"));
+                    return;
+                }
+                download(rows, m_localPane->CurrentFolder());
+            });
+    connect(m_remotePane, &RemotePaneWidget::uploadDropped, this, &TMainform::upload);
+    connect(m_remotePane, &RemotePaneWidget::filesDropped, this, [this, nav](const QStringList& paths) {
+        upload(paths, nav->DisplayedDirectory());
+    });
+    connect(m_a.Upload_Button, &QAction::triggered, this, [this, nav] {
+        const QStringList paths = m_localPane->SelectedPaths();
+        if (nav->IsIdle() && !paths.isEmpty()) upload(paths, nav->DisplayedDirectory());
+    });
+    connect(m_a.Download_Button, &QAction::triggered, m_remotePane, &RemotePaneWidget::Download);
+    // Files dropped from a file manager anywhere on the right-hand side.
+    m_fileDrop = new TFileDrop(this);
+    m_fileDrop->setObjectName(QStringLiteral("FileDrop1"));
+    m_fileDrop->accepting = [this, nav] {
+        return nav->IsConnected() && m_remotePane->listEnabled();
+    };
+    m_fileDrop->OnDrop = [this, nav](TFileDrop* drop) { upload(drop->Files(), nav->DisplayedDirectory()); };
+    m_fileDrop->SetDropControl(m_rightSide);
+}
+
+void TMainform::upload(const QStringList& paths, const QString& target) {
+    const QStringList missing = m_requests->Upload(paths, target);
+    if (!missing.isEmpty()) {
+        showMessage(QStringLiteral("These items no longer exist and were not queued:\n") +
+                    missing.join(u'\n'));
+    }
+}
+
+void TMainform::download(const QList<DraggedRemoteRow>& rows, const QString& folder) {
+    QList<RemoteSource> sources;
+    for (const DraggedRemoteRow& r : rows)
+        sources.append({r.name, r.size, r.folder});
+    const QStringList refused = m_requests->Download(sources, folder);
+    if (!refused.isEmpty()) {
+        showMessage(QStringLiteral("These names cannot be local file names and were not queued:\n") +
+                    refused.join(u'\n'));
+    }
+}
+
+void TMainform::showMessage(const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("1Quillon"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TMainform::showLocalCommands(const LocalCommandStates& s) {
+    m_a.View_Button->setEnabled(s.view);
+    m_a.Open_Button->setEnabled(s.open);
+    m_a.NewFolder_Button->setEnabled(s.newFolder);
+    m_a.Copy_Button->setEnabled(s.copy);
+    m_a.Cut_Button->setEnabled(s.cut);
+    m_a.Rename_Button->setEnabled(s.rename);
+    m_a.Delete_Button->setEnabled(s.del);
+    const bool ready = m_navigation && m_navigation->IsIdle();
+    m_a.Upload_Button->setEnabled(s.upload && ready);
+}
+
+void TMainform::setPasteCommands(bool enabled) {
+    for (QAction* a : {m_a.Paste1, m_a.Paste_Button, m_a.BMShapedButton1})
+        a->setEnabled(enabled);
 }
 
 void TMainform::CreateDialogs() {
@@ -470,6 +561,8 @@ void TMainform::ShowStatus(const QString& text) {
 }
 
 void TMainform::SetIdleControls(bool idle) {
+    // Upload follows the local selection again once the session is idle.
+    if (idle && m_localPane->listHasFocus()) m_localPane->updateCommands();
     m_a.Stop_Button->setEnabled(!idle);
     m_a.Abort1->setEnabled(!idle);
     m_a.EnterCommand1->setEnabled(idle);

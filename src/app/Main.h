@@ -13,6 +13,7 @@
 #include "SettingsHost.h"
 #include "SettingsSource.h"
 #include "SiteTree.h"
+#include "TransferRequests.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -38,6 +39,9 @@ class SiteManagerPane;
 class TAboutBox;
 class TGlobalSettings;
 class ThreadPanel;
+class TFileDrop;
+struct DraggedRemoteRow;
+struct LocalCommandStates;
 
 class TMainform : public QMainWindow, public SettingsHost, public SessionControls {
     Q_OBJECT
@@ -110,6 +114,14 @@ private:
     void routeToFocusedPane(void (PaneCommands::*command)());
     void bindRemoteSession();
     void bindTransfers();
+    void bindTransferRequests();
+    void showLocalCommands(const LocalCommandStates& states);
+    void setPasteCommands(bool enabled);
+    // Uploads into the remote folder; dropped paths that are gone are named to the user.
+    void upload(const QStringList& paths, const QString& target);
+    // Downloads into the local folder; names that cannot be local file names are named.
+    void download(const QList<DraggedRemoteRow>& rows, const QString& folder);
+    void showMessage(const QString& text);
     int logColour(int kind) const;
 
     SessionLog m_log;
@@ -122,6 +134,8 @@ private:
     QTimer* m_remoteRefresh = nullptr;
     std::unique_ptr<SiteTree> m_sites;
     std::unique_ptr<Navigation_Manager> m_navigation;
+    std::unique_ptr<TransferRequests> m_requests;
+    TFileDrop* m_fileDrop = nullptr;
     TGlobalSettings* m_settings = nullptr;
     TAboutBox* m_about = nullptr;
     PaneCommands* m_localCommands = nullptr;

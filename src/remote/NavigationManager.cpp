@@ -264,8 +264,26 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
             case ftpListAsync:
                 ListingDone();
                 break;
-            case ftpMkdAsync:
+            case ftpCDupAsync:
+                if (m_renameAfterCdup) {
+                    const RemoteListing::RemoteMove move = *std::exchange(m_renameAfterCdup, {});
+                    if (!ready) {
+                        m_renames.clear();
+                        break;
+                    }
+                    m_client.SetHostFileName(move.from);
+                    m_client.SetLocalFileName(move.to);
+                    m_client.RenAsync();
+                }
+                break;
             case ftpRenAsync:
+                if (!m_renames.isEmpty()) {
+                    StartNextRename();
+                    break;
+                }
+                RenamesDone();
+                break;
+            case ftpMkdAsync:
                 if (!ready) break;
                 m_client.SetHostDirName(m_displayedDirectory);
                 m_client.SetHostFileName(QString());
@@ -278,7 +296,19 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
             m_log.appendLine(e.message(), SessionLog::Error);
         }
     }
-    if (error != 0) RequestFailed(request, error);
+    if (error != 0) {
+        RequestFailed(request, error);
+        // A move the server refused does not stop the ones after it.
+        if (request == ftpRenAsync || (request == ftpCDupAsync && m_renameAfterCdup)) {
+            m_renameAfterCdup.reset();
+            if (!m_renames.isEmpty() && ConnectedAndReady()) {
+                StartNextRename();
+            } else {
+                m_renames.clear();
+                if (ConnectedAndReady()) RenamesDone();
+            }
+        }
+    }
     const bool connected = m_client.Connected();
     if (!connected) {
         m_pane.ClearRows();
@@ -396,4 +426,40 @@ bool Navigation_Manager::OpenRow(const RemoteRow& row) {
     ChangeDirectory(RemoteListing::join(m_displayedDirectory, row.name), false);
     ChangeDirectory(m_displayedDirectory, true);
     return true;
+}
+
+bool Navigation_Manager::RenameEntries(const QList<RemoteListing::RemoteMove>& moves) {
+    if (moves.isEmpty() || !IsIdle() || !m_renames.isEmpty() || m_renameAfterCdup) return false;
+    m_renames = moves;
+    BindRequestDone();
+    StartNextRename();
+    return true;
+}
+
+void Navigation_Manager::StartNextRename() {
+    const RemoteListing::RemoteMove move = m_renames.takeFirst();
+    // The folder shown is renamed: it is shown under its new name afterwards.
+    if (move.from == m_displayedDirectory) m_displayedDirectory = move.to;
+    try {
+        if (move.from == m_client.QuotedPath()) {
+            // The server is inside the folder that moves: out of it first.
+            m_renameAfterCdup = move;
+            m_client.CDupAsync();
+            return;
+        }
+        m_client.SetHostFileName(move.from);
+        m_client.SetLocalFileName(move.to);
+        m_client.RenAsync();
+    } catch (const FtpException& e) {
+        m_log.appendLine(e.message(), SessionLog::Error);
+        m_renames.clear();
+        m_renameAfterCdup.reset();
+    }
+}
+
+void Navigation_Manager::RenamesDone() {
+    if (!ConnectedAndReady()) return;
+    m_client.SetHostDirName(m_displayedDirectory);
+    m_client.SetHostFileName(QString());
+    ChangeDirectory(m_displayedDirectory, true);
 }

@@ -6,12 +6,15 @@
 
 #include "Ftpcli.h"
 #include "Listing.h"
+#include "RemoteListing.h"
 #include "RemotePane.h"
 #include "SessionLog.h"
 #include "SettingsSource.h"
 
 #include <QObject>
 #include <QTimer>
+
+#include <optional>
 
 class Navigation_Manager : public QObject {
     Q_OBJECT
@@ -48,6 +51,16 @@ public:
     // A double-click on a row: into a folder; files are for the transfer commands.
     bool OpenRow(const RemoteRow& row);
 
+    // Moves entries on the server one after another (RNFR, RNTO), each after the one
+    // before has finished; a move of the folder the server is in goes up first (CDUP).
+    // Then the displayed folder is listed again. Nothing starts while a request runs.
+    bool RenameEntries(const QList<RemoteListing::RemoteMove>& moves);
+    bool RenameEntry(const QString& oldPath, const QString& newPath) {
+        return RenameEntries({{oldPath, newPath}});
+    }
+    // Connected, logged in and no request running.
+    bool IsIdle() const { return m_loggedIn && ConnectedAndReady(); }
+
     TFtpClient& Client() { return m_client; }
     QString DisplayedDirectory() const { return m_displayedDirectory; }
     bool IsConnected() const { return m_client.Connected(); }
@@ -77,6 +90,8 @@ private:
     QString CacheFile(const QString& directory) const;
     void Retry();
     void BindRequestDone();
+    void StartNextRename();
+    void RenamesDone();
 
     RemotePane& m_pane;
     SessionControls& m_controls;
@@ -96,4 +111,7 @@ private:
     // What the user gave for a connection through an FTP proxy, so that Reconnect
     // reaches the same server with the same user name.
     QString m_givenHost, m_givenUser, m_givenPort;
+    // Moves still to make, and the one waiting for its CDUP.
+    QList<RemoteListing::RemoteMove> m_renames;
+    std::optional<RemoteListing::RemoteMove> m_renameAfterCdup;
 };

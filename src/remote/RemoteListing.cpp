@@ -106,3 +106,56 @@ QString join(const QString& folder, const QString& name) {
 }
 
 } // namespace RemoteListing
+
+QString RemoteListing::cut255(const QString& path) {
+    return path.left(255);
+}
+
+RemoteListing::CutState RemoteListing::cut(const QString& displayed, const QStringList& captions) {
+    CutState state;
+    state.active = true;
+    state.folder = displayed;
+    state.count = int(captions.size());
+    if (captions.size() > 1) state.names = captions;
+    if (!captions.isEmpty()) state.path = join(displayed, captions.last());
+    return state;
+}
+
+RemoteListing::PastePlan RemoteListing::paste(const CutState& cut, const QString& displayed,
+                                              const QString* selectedRow) {
+    static const QString same =
+        QStringLiteral("Source and Destination are same, Please Choose different destination");
+    PastePlan plan;
+    if (!cut.active || cut.count == 0) return plan;
+    QList<RemoteMove> moves;
+    const QStringList names =
+        cut.count == 1 ? QStringList{cut.path.mid(cut.path.lastIndexOf(u'/') + 1)} : cut.names;
+    for (const QString& name : names) {
+        const QString from = cut.count == 1 ? cut.path : join(cut.folder, name);
+        QString to;
+        if (selectedRow) {
+            if (displayed == cut.folder && *selectedRow == name) {
+                plan.message = same;
+                return plan; // nothing moves
+            }
+            to = join(join(displayed, *selectedRow), name);
+        } else {
+            to = join(displayed, name);
+        }
+        // Pasted where it already is: nothing to move.
+        if (from != to) moves.append({cut255(from), cut255(to)});
+    }
+    plan.moves = moves;
+    return plan;
+}
+
+QList<RemoteListing::RemoteMove> RemoteListing::dragMoves(const QString& displayed,
+                                                         const QString& target,
+                                                         const QStringList& names) {
+    QList<RemoteMove> moves;
+    for (const QString& name : names) {
+        if (name == target) continue;
+        moves.append({cut255(join(displayed, name)), cut255(join(join(displayed, target), name))});
+    }
+    return moves;
+}

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct RemoteRow {
     QString name;
@@ -35,6 +36,39 @@ QList<RemoteRow> rows(const ListingColumns& columns);
 QString parent(const QString& directory);
 // folder + name when the folder is "/", else folder + "/" + name.
 QString join(const QString& folder, const QString& name);
+
+// Remote paths given to RNFR/RNTO are cut to 255 characters.
+QString cut255(const QString& path);
+
+// One entry moved on the server (RNFR from, RNTO to).
+struct RemoteMove {
+    QString from, to;
+    bool operator==(const RemoteMove&) const = default;
+};
+
+// What "Cut" keeps until the next Cut: the folder, the names cut, their number and the
+// path of the last one.
+struct CutState {
+    bool active = false;
+    QString folder;
+    QStringList names; // empty when one row was cut
+    int count = 0;
+    QString path;
+};
+CutState cut(const QString& displayed, const QStringList& captions);
+
+// The moves "Paste" makes in the displayed folder, into the selected row's folder when
+// one is selected; or the message that stops it when a row would go into itself.
+struct PastePlan {
+    QList<RemoteMove> moves;
+    QString message;
+};
+PastePlan paste(const CutState& cut, const QString& displayed, const QString* selectedRow);
+
+// Rows dragged onto the folder row `target` of the displayed folder: every dragged row
+// but the target itself moves into it.
+QList<RemoteMove> dragMoves(const QString& displayed, const QString& target,
+                            const QStringList& names);
 
 // Which commands of the remote pane's pop-up menu a selection of n rows allows.
 struct SelectionCommands {

@@ -5,6 +5,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDateTime>
 #include <QEvent>
 #include <QFileIconProvider>
@@ -35,6 +38,22 @@ public:
     }
 };
 
+// Drags of the selected rows leave as remote rows, without a drag image.
+class RemoteListWidget : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<QList<DraggedRemoteRow>()> dragRows;
+
+protected:
+    void startDrag(Qt::DropActions) override {
+        const QList<DraggedRemoteRow> rows = dragRows ? dragRows() : QList<DraggedRemoteRow>();
+        if (rows.isEmpty()) return;
+        auto* drag = new QDrag(this);
+        drag->setMimeData(DragData::fromRemoteList(rows));
+        drag->exec(Qt::CopyAction | Qt::MoveAction);
+    }
+};
+
 } // namespace
 
 RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
@@ -57,8 +76,13 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     bar->addWidget(m_address, 1);
     bar->addWidget(m_refresh);
     bar->addWidget(m_up);
-    m_list = new QTreeWidget(this);
+    auto* list = new RemoteListWidget(this);
+    list->dragRows = [this] { return selectedRows(); };
+    m_list = list;
     m_list->setObjectName(QStringLiteral("remoteListView"));
+    m_list->setDragEnabled(true);
+    m_list->setAcceptDrops(true);
+    m_list->setDragDropMode(QAbstractItemView::DragDrop);
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size(KB)"),
                              QStringLiteral("Type"), QStringLiteral("Modified"),
                              QStringLiteral("Attributes"), QStringLiteral("User"),
@@ -120,6 +144,9 @@ void RemotePaneWidget::buildMenu() {
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_menu->exec(m_list->viewport()->mapToGlobal(at)); });
+    connect(m_download, &QAction::triggered, this, &RemotePaneWidget::Download);
+    connect(m_cut, &QAction::triggered, this, &RemotePaneWidget::Cut);
+    connect(m_paste, &QAction::triggered, this, &RemotePaneWidget::Paste);
     connect(m_selectAll, &QAction::triggered, this, &RemotePaneWidget::SelectAll);
     connect(m_invertSelection, &QAction::triggered, this, &RemotePaneWidget::InvertSelection);
     m_list->viewport()->installEventFilter(this);
@@ -143,11 +170,16 @@ void RemotePaneWidget::bind(Navigation_Manager& session) {
         RemoteRow row;
         row.name = selected.first()->text(0);
         row.type = selected.first()->text(2);
-        nav->OpenRow(row);
+        // A file row is downloaded.
+        if (!nav->OpenRow(row)) Download();
     });
 }
 
 bool RemotePaneWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop))
+        return handleDrag(event);
     if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
         // After the press has changed the selection.
         QMetaObject::invokeMethod(this, &RemotePaneWidget::updateSelectionCommands,
@@ -193,6 +225,10 @@ void RemotePaneWidget::InvertSelection() {
 
 bool RemotePaneWidget::listHasFocus() const {
     return m_list->hasFocus();
+}
+
+bool RemotePaneWidget::listEnabled() const {
+    return m_list->isEnabled();
 }
 
 void RemotePaneWidget::setListBackground(int winColour) {
@@ -261,4 +297,98 @@ void RemotePaneWidget::SetIdle(bool idle) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_address, m_up, m_refresh})
         w->setEnabled(idle);
     m_refreshAction->setEnabled(idle);
+}
+
+QList<DraggedRemoteRow> RemotePaneWidget::selectedRows() const {
+    QList<DraggedRemoteRow> rows;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(i);
+        if (item->isSelected())
+            rows.append({item->text(0), item->text(1), item->text(2) == RemoteListing::kFolderType});
+    }
+    return rows;
+}
+
+void RemotePaneWidget::Download() {
+    const QList<DraggedRemoteRow> rows = selectedRows();
+    if (!rows.isEmpty()) emit downloadRequested(rows);
+}
+
+void RemotePaneWidget::Cut() {
+    if (!m_session) return;
+    QStringList captions;
+    for (const DraggedRemoteRow& r : selectedRows())
+        captions.append(r.name);
+    if (captions.isEmpty()) return;
+    m_cutState = RemoteListing::cut(m_session->DisplayedDirectory(), captions);
+    m_paste->setEnabled(true);
+}
+
+void RemotePaneWidget::Paste() {
+    if (!m_session || !m_cutState.active) return;
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    const QString row = selected.isEmpty() ? QString() : selected.first()->text(0);
+    const RemoteListing::PastePlan plan =
+        RemoteListing::paste(m_cutState, m_session->DisplayedDirectory(), selected.isEmpty() ? nullptr : &row);
+    if (!plan.message.isEmpty()) return ShowMessage(plan.message);
+    if (!plan.moves.isEmpty() && !m_session->RenameEntries(plan.moves))
+        ShowMessage(QStringLiteral("The server is busy with another request: try the paste again "
+                                   "when it has finished."));
+}
+
+RemotePaneWidget::DropKind RemotePaneWidget::dropKind(const QMimeData* data, const QPoint& at) const {
+    if (!m_session || !m_list->isEnabled()) return DropKind::None;
+    const QTreeWidgetItem* item = m_list->itemAt(at);
+    const bool folderRow = item && item->text(2) == RemoteListing::kFolderType;
+    if (DragData::isFromRemoteList(data)) {
+        // A move into a folder row that is not one of the dragged rows.
+        return m_session->IsIdle() && folderRow && !item->isSelected() ? DropKind::Move
+                                                                      : DropKind::None;
+    }
+    if (DragData::isFromLocalList(data)) {
+        const bool local = localFolderShown && localFolderShown();
+        return m_session->IsIdle() && local && (!item || folderRow) ? DropKind::Upload
+                                                                   : DropKind::None;
+    }
+    // Files from a file manager go into the displayed folder, wherever they land.
+    if (!DragData::fileManagerPaths(data).isEmpty() && m_session->IsConnected())
+        return DropKind::Files;
+    return DropKind::None;
+}
+
+bool RemotePaneWidget::handleDrag(QEvent* event) {
+    auto* drag = static_cast<QDropEvent*>(event);
+    const QPoint at = drag->position().toPoint();
+    const DropKind kind = dropKind(drag->mimeData(), at);
+    if (kind == DropKind::None) {
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(kind == DropKind::Move ? Qt::MoveAction : Qt::CopyAction);
+    drag->accept();
+    if (event->type() != QEvent::Drop) return true;
+    const QTreeWidgetItem* item = m_list->itemAt(at);
+    const QString displayed = m_session->DisplayedDirectory();
+    switch (kind) {
+    case DropKind::Move: {
+        QStringList names;
+        for (const DraggedRemoteRow& r : DragData::remoteRows(drag->mimeData()))
+            names.append(r.name);
+        m_session->RenameEntries(RemoteListing::dragMoves(displayed, item->text(0), names));
+        break;
+    }
+    case DropKind::Upload: {
+        const bool folderRow = item && item->text(2) == RemoteListing::kFolderType;
+        const QString target =
+            folderRow && !displayed.isEmpty() ? RemoteListing::join(displayed, item->text(0)) : displayed;
+        emit uploadDropped(DragData::localPaths(drag->mimeData()), target);
+        break;
+    }
+    case DropKind::Files:
+        emit filesDropped(DragData::fileManagerPaths(drag->mimeData()));
+        break;
+    case DropKind::None:
+        break;
+    }
+    return true;
 }

@@ -3,15 +3,19 @@
 // whose commands follow the selection. It is the view the browsing session drives.
 #pragma once
 
+#include "DragData.h"
 #include "PaneCommands.h"
 #include "RemotePane.h"
 
 #include <QWidget>
 
+#include <functional>
+
 class Navigation_Manager;
 class QAction;
 class QComboBox;
 class QMenu;
+class QMimeData;
 class QToolButton;
 class QTreeWidget;
 
@@ -24,13 +28,21 @@ public:
     void bind(Navigation_Manager& session);
 
     bool listHasFocus() const;
+    bool listEnabled() const;
     void setListBackground(int winColour);
     // The pop-up menu's enabling for the current selection.
     void updateSelectionCommands();
 
     // PaneCommands: the Edit menu's commands while the remote list has the focus.
+    void Cut() override;
+    void Paste() override;
     void SelectAll() override;
     void InvertSelection() override;
+    // "Download": the selected rows, in list order.
+    void Download();
+
+    // Whether the local pane shows a folder (uploads dropped here need one).
+    std::function<bool()> localFolderShown;
 
     // RemotePane.
     bool AskBreakConnection() override;
@@ -46,6 +58,11 @@ public:
 signals:
     // The selection allows (or no longer allows) downloading it.
     void downloadAllowed(bool allowed);
+    void downloadRequested(const QList<DraggedRemoteRow>& rows);
+    // Local list rows dropped here, for the remote folder `target`.
+    void uploadDropped(const QStringList& localPaths, const QString& target);
+    // Files dropped from a file manager.
+    void filesDropped(const QStringList& paths);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +72,11 @@ private:
     QAction* menuAction(const char* name, const QString& text, const QKeySequence& key = {});
     // Enter in the address box and a choice from its list can both report one request.
     void goToAddress(const QString& directory);
+    QList<DraggedRemoteRow> selectedRows() const;
+    // What a drag over the list may do there: nothing, a remote move, an upload.
+    enum class DropKind { None, Move, Upload, Files };
+    DropKind dropKind(const QMimeData* data, const QPoint& at) const;
+    bool handleDrag(QEvent* event);
 
     QComboBox* m_address = nullptr;
     QToolButton* m_refresh = nullptr;
@@ -63,6 +85,7 @@ private:
     QMenu* m_menu = nullptr;
     Navigation_Manager* m_session = nullptr;
     QString m_addressGoing;
+    RemoteListing::CutState m_cutState;
     bool m_idle = true;
     QAction *m_download = nullptr, *m_edit = nullptr, *m_view = nullptr, *m_open = nullptr,
             *m_cut = nullptr, *m_paste = nullptr, *m_rename = nullptr, *m_delete = nullptr,

@@ -35,9 +35,6 @@ bool IsPlainName(const QString& name);
 // How a listed name that is not plain reads in a message.
 QString Printable(const QString& name);
 
-// Leading folders give way to "..." one by one until fits() accepts the text.
-QString ElidePath(const QString& path, const std::function<bool(const QString&)>& fits);
-
 // A queue item's "Ftp Site" text: "host" (port 21), "host:port" or "[v6-address]:port".
 struct SiteAddress {
     QString host;

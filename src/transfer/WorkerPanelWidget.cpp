@@ -1,5 +1,7 @@
 #include "WorkerPanelWidget.h"
 
+#include "ElidePath.h"
+
 #include "TransferText.h"
 
 #include <QFrame>
@@ -84,7 +86,7 @@ void WorkerPanelWidget::SetPath(const QString& prefix, const QString& path, cons
     const QFontMetrics metrics(m_path->font());
     const int room = m_path->width() - 23;
     const QString shown =
-        path.isEmpty() ? path : TransferText::ElidePath(path, [&](const QString& t) {
+        path.isEmpty() ? path : ElidePath(path, [&](const QString& t) {
             return metrics.horizontalAdvance(prefix + t + suffix) <= room;
         });
     m_path->setText(prefix + shown + suffix);

@@ -329,9 +329,9 @@ TEST_F(MainWindowTest, CommandsGoToTheFocusedPaneOnly) {
     EXPECT_TRUE(local.calls.isEmpty());
     EXPECT_TRUE(remote.calls.isEmpty());
 
-    control<QTreeWidget>(w.get(), "localListView")->setFocus();
+    control<QTreeView>(w.get(), "localListView")->setFocus();
     spinFor(10);
-    ASSERT_TRUE(control<QTreeWidget>(w.get(), "localListView")->hasFocus());
+    ASSERT_TRUE(control<QTreeView>(w.get(), "localListView")->hasFocus());
     control<QAction>(w.get(), "Cut1")->trigger();
     control<QAction>(w.get(), "Copy_Button")->setEnabled(true);
     control<QAction>(w.get(), "Copy_Button")->trigger();
@@ -339,6 +339,10 @@ TEST_F(MainWindowTest, CommandsGoToTheFocusedPaneOnly) {
 
     control<QTreeWidget>(w.get(), "remoteListView")->setFocus();
     spinFor(10);
+    // Leaving the local list turns its commands off; the remote pane's selection turns
+    // them on again.
+    EXPECT_FALSE(control<QAction>(w.get(), "Delete_Button")->isEnabled());
+    control<QAction>(w.get(), "Delete_Button")->setEnabled(true);
     control<QAction>(w.get(), "Delete_Button")->trigger();
     control<QAction>(w.get(), "Copy_Button")->trigger(); // copy is for the local pane only
     EXPECT_EQ(remote.calls, QStringList{"delete"});
@@ -516,7 +520,7 @@ TEST_F(MainWindowTest, TheSecondPasteButtonPastesIntoTheFocusedPane) {
     } local;
     w->SetLocalCommands(&local);
     QApplication::setActiveWindow(w.get());
-    control<QTreeWidget>(w.get(), "localListView")->setFocus();
+    control<QTreeView>(w.get(), "localListView")->setFocus();
     spinFor(10);
     paste->setEnabled(true);
     paste->trigger();

@@ -1,0 +1,188 @@
+#include "LocalBrowse.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QStandardPaths>
+#include <QStorageInfo>
+
+namespace {
+
+// File systems that hold no user files: kernel interfaces, containers' plumbing.
+bool isPseudoFileSystem(const QByteArray& type) {
+    static const QList<QByteArray> pseudo = {
+        "proc",     "sysfs",     "devtmpfs", "devpts",     "cgroup",      "cgroup2",
+        "securityfs", "pstore",  "debugfs",  "tracefs",    "configfs",    "fusectl",
+        "mqueue",   "hugetlbfs", "bpf",      "autofs",     "binfmt_misc", "rpc_pipefs",
+        "nsfs",     "efivarfs",  "squashfs", "ramfs",      "fuse.portal", "fuse.gvfsd-fuse"};
+    return pseudo.contains(type);
+}
+
+bool isSystemFolder(const QString& root) {
+    for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"}) {
+        const QString p = QLatin1String(prefix);
+        if (root == p || root.startsWith(p + u'/')) {
+            // Removable media mounted by the desktop live under /run/media.
+            return !root.startsWith(QStringLiteral("/run/media/"));
+        }
+    }
+    return false;
+}
+
+struct TypeNames {
+    QString type, icon;
+};
+
+} // namespace
+
+QList<LocalEntry> Local_Browse::ListDrives() {
+    m_current.clear();
+    QList<LocalEntry> drives;
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QString root = volume.rootPath();
+        if (!volume.isValid() || !volume.isReady() || roots.contains(root)) continue;
+        if (root != QLatin1String("/") &&
+            (isPseudoFileSystem(volume.fileSystemType()) || isSystemFolder(root) ||
+             !QFileInfo(root).isDir()))
+            continue;
+        roots.append(root);
+    }
+    if (!roots.contains(QStringLiteral("/"))) roots.append(QStringLiteral("/"));
+    std::sort(roots.begin(), roots.end(), [](const QString& a, const QString& b) {
+        if (a == QLatin1String("/") || b == QLatin1String("/")) return a == QLatin1String("/") && b != a;
+        return a < b;
+    });
+    m_volumeRoots = roots;
+    for (const QString& root : roots) {
+        const QStorageInfo volume(root);
+        LocalEntry e;
+        e.kind = LocalEntry::Volume;
+        e.path = WithTrailingSlash(root);
+        e.name = root == QLatin1String("/") ? QStringLiteral("/") : volume.displayName();
+        if (e.name.isEmpty()) e.name = root;
+        const QString fs = QString::fromLatin1(volume.fileSystemType());
+        e.type = fs.isEmpty() ? QStringLiteral("Local Disk")
+                              : QStringLiteral("Local Disk (%1)").arg(fs);
+        e.iconName = QStringLiteral("drive-harddisk");
+        drives.append(e);
+    }
+    return drives;
+}
+
+QList<LocalEntry> Local_Browse::ListFolder(const QString& path, bool asCurrent) {
+    const QString folder = WithTrailingSlash(path);
+    if (asCurrent) m_current = folder;
+    QList<LocalEntry> entries;
+    // Without QDir::Hidden dot files are left out; without QDir::System so are sockets,
+    // devices, pipes and broken links.
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        LocalEntry e;
+        e.name = info.fileName();
+        e.modified = info.lastModified();
+        if (info.isDir()) {
+            e.kind = LocalEntry::Folder;
+            e.path = folder + e.name + u'/';
+            e.type = kFolderType;
+            e.iconName = QStringLiteral("folder");
+        } else {
+            e.kind = LocalEntry::File;
+            e.path = folder + e.name;
+            e.size = info.size();
+            TypeOf(e.name, &e.type, &e.iconName);
+        }
+        entries.append(std::move(e));
+    }
+    return entries;
+}
+
+bool Local_Browse::IsDriveRoot(const QString& path) const {
+    if (path.isEmpty()) return false;
+    const QString bare = StripTrailingSlash(path);
+    return bare == QLatin1String("/") || m_volumeRoots.contains(bare);
+}
+
+QString Local_Browse::ParentFolder(const QString& path) {
+    const QString bare = StripTrailingSlash(path);
+    if (bare.isEmpty() || bare == QLatin1String("/")) return {};
+    const qsizetype slash = bare.lastIndexOf(u'/');
+    if (slash < 0) return {};
+    return bare.left(slash + 1);
+}
+
+QString Local_Browse::StripTrailingSlash(const QString& path) {
+    QString p = path;
+    while (p.size() > 1 && p.endsWith(u'/'))
+        p.chop(1);
+    return p;
+}
+
+QString Local_Browse::WithTrailingSlash(const QString& path) {
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+QString Local_Browse::NamePart(const QString& path) {
+    const QString bare = StripTrailingSlash(path);
+    return bare.mid(bare.lastIndexOf(u'/') + 1);
+}
+
+bool Local_Browse::Rename(const QString& oldPath, const QString& newPath) {
+    const QString from = StripTrailingSlash(oldPath);
+    const QString to = StripTrailingSlash(newPath);
+    if (!QFileInfo::exists(from) && !QFileInfo(from).isSymLink()) return false;
+    // Never over an existing entry: a rename in place is not a replace.
+    if (QFileInfo::exists(to) && from != to) return false;
+    return QDir().rename(from, to);
+}
+
+QString Local_Browse::DesktopFolder() {
+    return WithTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+}
+
+QString Local_Browse::SizeText(qint64 bytes) {
+    return QString::number(double(bytes) / 1024.0, 'f', 2);
+}
+
+QString Local_Browse::ModifiedText(const QDateTime& t) {
+    if (!t.isValid()) return {};
+    const QLocale locale = QLocale::system();
+    return locale.toString(t.date(), QLocale::ShortFormat) + u' ' +
+           locale.toString(t.time(), QLocale::LongFormat);
+}
+
+void Local_Browse::TypeOf(const QString& fileName, QString* type, QString* iconName) {
+    // The answer depends on the name's ending only: kept per ending, so a folder of
+    // thousands of files asks the database a handful of times.
+    static QHash<QString, TypeNames> known;
+    const qsizetype dot = fileName.indexOf(u'.', 1);
+    const QString key = dot > 0 ? fileName.mid(dot).toLower() : QString();
+    if (!key.isEmpty()) {
+        if (auto it = known.constFind(key); it != known.constEnd()) {
+            *type = it->type;
+            *iconName = it->icon;
+            return;
+        }
+    }
+    static const QMimeDatabase db;
+    const QMimeType mime = db.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    TypeNames names;
+    if (mime.isValid() && !mime.isDefault()) {
+        names.type = mime.comment();
+        names.icon = mime.iconName();
+    }
+    if (names.type.isEmpty()) {
+        const QString suffix = QFileInfo(fileName).suffix().toUpper();
+        names.type = suffix.isEmpty() ? QStringLiteral("File") : suffix + QStringLiteral(" File");
+        names.icon = QStringLiteral("text-x-generic");
+    }
+    if (!key.isEmpty()) known.insert(key, names);
+    *type = names.type;
+    *iconName = names.icon;
+}

@@ -1,0 +1,265 @@
+#include "LocalFileJob.h"
+
+#include "LocalBrowse.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 kChunk = 1 << 20;
+constexpr int kSliceMs = 20;
+
+QString parentOf(const QString& path) {
+    return Local_Browse::ParentFolder(path);
+}
+
+// Within `folder` (with its final "/"): the path of `path` is the folder itself or below.
+bool isWithin(const QString& path, const QString& folder) {
+    return Local_Browse::WithTrailingSlash(path).startsWith(folder);
+}
+
+bool renameOver(const QString& from, const QString& to) {
+    // rename(2) replaces a file in one step; Qt's rename refuses an existing target.
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
+           0;
+}
+
+} // namespace
+
+LocalFileJob::LocalFileJob(Mode mode, const QStringList& sources, const QString& targetFolder,
+                           QObject* parent)
+    : QObject(parent), m_mode(mode), m_target(Local_Browse::WithTrailingSlash(targetFolder)) {
+    for (const QString& s : sources)
+        m_sources.append(Local_Browse::StripTrailingSlash(s));
+}
+
+LocalFileJob::~LocalFileJob() {
+    if (m_out) m_out->cancelWriting();
+}
+
+QString LocalFileJob::Refusal(const QStringList& sources, const QString& targetFolder) {
+    const QString target = Local_Browse::WithTrailingSlash(targetFolder);
+    for (const QString& s : sources) {
+        const QString source = Local_Browse::StripTrailingSlash(s);
+        const QFileInfo info(source);
+        if (info.isDir() && !info.isSymLink() && isWithin(target, source + u'/')) {
+            return QStringLiteral("The folder \"%1\" cannot be pasted into itself or into one "
+                                  "of its own folders.")
+                .arg(info.fileName());
+        }
+    }
+    return {};
+}
+
+QString LocalFileJob::FreeName(const QString& folder, const QString& name) {
+    const QString dir = Local_Browse::WithTrailingSlash(folder);
+    const qsizetype dot = name.indexOf(u'.', 1);
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString ext = dot > 0 ? name.mid(dot) : QString();
+    for (int n = 2;; ++n) {
+        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(ext);
+        const QFileInfo info(dir + candidate);
+        if (!info.exists() && !info.isSymLink()) return candidate;
+    }
+}
+
+void LocalFileJob::start() {
+    if (m_running) return;
+    m_running = true;
+    QTimer::singleShot(0, this, &LocalFileJob::runSlice);
+}
+
+void LocalFileJob::cancel() {
+    if (!m_running) return;
+    m_cancelled = true;
+}
+
+void LocalFileJob::fail(const QString& text) {
+    m_errors.append(text);
+}
+
+void LocalFileJob::plan(const QString& source) {
+    const qsizetype index = m_nextSource;
+    const QFileInfo info(source);
+    if (!info.exists() && !info.isSymLink()) {
+        fail(QStringLiteral("\"%1\" no longer exists.").arg(source));
+        return;
+    }
+    const QString name = info.fileName();
+    QString dest = m_target + name;
+    const bool sameFolder = parentOf(source) == m_target;
+    bool replacing = false;
+    if (sameFolder) {
+        if (m_mode == Move) return; // already there
+        dest = m_target + FreeName(m_target, name);
+    } else if (QFileInfo::exists(dest) || QFileInfo(dest).isSymLink()) {
+        Answer answer = Skip;
+        if (m_answerForAll) {
+            answer = *m_answerForAll;
+        } else if (askExisting) {
+            bool forAll = false;
+            answer = askExisting(dest, &forAll);
+            if (forAll) m_answerForAll = answer;
+        }
+        if (answer == Cancel) {
+            m_cancelled = true;
+            return;
+        }
+        if (answer == Skip) return;
+        // A file and a folder of one name are never put in each other's place.
+        if (answer == KeepBoth || QFileInfo(dest).isDir() != info.isDir())
+            dest = m_target + FreeName(m_target, name);
+        else
+            replacing = true;
+    }
+    m_current = name;
+    if (m_mode == Move) {
+        const bool folderOverFolder = replacing && info.isDir();
+        if (!folderOverFolder && (replacing ? renameOver(source, dest) : QDir().rename(source, dest)))
+            return;
+    }
+    const size_t first = m_steps.size();
+    planTree(source, dest);
+    for (size_t i = first; i < m_steps.size(); ++i)
+        m_steps[i].source = index;
+    if (m_mode == Move) m_steps.push_back({Step::RemoveSource, source, QString(), 0, index});
+}
+
+void LocalFileJob::planTree(const QString& from, const QString& to) {
+    std::vector<std::pair<QString, QString>> pending{{from, to}};
+    while (!pending.empty()) {
+        auto [src, dst] = pending.back();
+        pending.pop_back();
+        const QFileInfo info(src);
+        if (info.isSymLink()) {
+            m_steps.push_back({Step::CopyLink, src, dst});
+        } else if (info.isDir()) {
+            m_steps.push_back({Step::MakeFolder, src, dst});
+            QDirIterator it(src, QDir::AllEntries | QDir::Hidden | QDir::System |
+                                     QDir::NoDotAndDotDot);
+            std::vector<std::pair<QString, QString>> inside;
+            while (it.hasNext()) {
+                it.next();
+                inside.emplace_back(it.filePath(), dst + u'/' + it.fileName());
+            }
+            // Kept in order: the stack takes the last first.
+            pending.insert(pending.end(), inside.rbegin(), inside.rend());
+        } else if (info.isFile()) {
+            m_steps.push_back({Step::CopyFile, src, dst, info.size()});
+            m_bytesTotal += info.size();
+        } else {
+            // Sockets, pipes and devices are not files to copy.
+            fail(QStringLiteral("\"%1\" is not a file or folder and was left out.").arg(src));
+        }
+    }
+}
+
+void LocalFileJob::runSlice() {
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_cancelled && slice.elapsed() < kSliceMs) {
+        if (m_nextSource < m_sources.size()) {
+            plan(m_sources[m_nextSource]);
+            ++m_nextSource;
+            continue;
+        }
+        if (m_next >= m_steps.size()) break;
+        Step& step = m_steps[m_next];
+        if (runStep(step)) ++m_next;
+    }
+    emit progress();
+    if (m_cancelled || (m_nextSource >= m_sources.size() && m_next >= m_steps.size())) {
+        finish();
+        return;
+    }
+    QTimer::singleShot(0, this, &LocalFileJob::runSlice);
+}
+
+bool LocalFileJob::runStep(Step& step) {
+    if (m_failedSources.contains(step.source) && step.kind == Step::RemoveSource) return true;
+    switch (step.kind) {
+    case Step::MakeFolder:
+        if (!QDir().mkpath(step.to)) {
+            fail(QStringLiteral("The folder \"%1\" could not be created.").arg(step.to));
+            m_failedSources.append(step.source);
+        }
+        return true;
+    case Step::CopyLink: {
+        if (QFileInfo(step.to).isSymLink() || QFileInfo(step.to).isFile()) QFile::remove(step.to);
+        const QString target = QFileInfo(step.from).symLinkTarget();
+        if (!QFile::link(target, step.to)) {
+            fail(QStringLiteral("The link \"%1\" could not be copied.").arg(step.from));
+            m_failedSources.append(step.source);
+        }
+        return true;
+    }
+    case Step::CopyFile:
+        return copyChunk(step);
+    case Step::RemoveSource: {
+        const QFileInfo info(step.from);
+        const bool removed = info.isDir() && !info.isSymLink() ? QDir(step.from).removeRecursively()
+                                                              : QFile::remove(step.from);
+        if (!removed)
+            fail(QStringLiteral("\"%1\" was copied but could not be removed.").arg(step.from));
+        return true;
+    }
+    }
+    return true;
+}
+
+bool LocalFileJob::copyChunk(Step& step) {
+    if (!m_in) {
+        m_current = QFileInfo(step.from).fileName();
+        m_in = std::make_unique<QFile>(step.from);
+        m_out = std::make_unique<QSaveFile>(step.to);
+        if (!m_in->open(QIODevice::ReadOnly) || !m_out->open(QIODevice::WriteOnly)) {
+            fail(QStringLiteral("\"%1\" could not be copied: %2")
+                     .arg(step.from, m_in->isOpen() ? m_out->errorString() : m_in->errorString()));
+            m_failedSources.append(step.source);
+            m_out->cancelWriting();
+            m_in.reset();
+            m_out.reset();
+            m_bytesDone += step.size;
+            return true;
+        }
+    }
+    const QByteArray chunk = m_in->read(kChunk);
+    const bool readFailed = chunk.isEmpty() && !m_in->atEnd();
+    if (!chunk.isEmpty() && m_out->write(chunk) != chunk.size()) {
+        fail(QStringLiteral("\"%1\" could not be written: %2").arg(step.to, m_out->errorString()));
+    } else if (readFailed) {
+        fail(QStringLiteral("\"%1\" could not be read: %2").arg(step.from, m_in->errorString()));
+    } else {
+        m_bytesDone += chunk.size();
+        if (!m_in->atEnd()) return false;
+        const QDateTime modified = QFileInfo(*m_in).lastModified();
+        const QFileDevice::Permissions permissions = m_in->permissions();
+        m_in.reset();
+        if (m_out->commit()) {
+            m_out.reset();
+            QFile done(step.to);
+            done.setPermissions(permissions);
+            if (done.open(QIODevice::ReadOnly)) done.setFileTime(modified, QFileDevice::FileModificationTime);
+            return true;
+        }
+        fail(QStringLiteral("\"%1\" could not be written: %2").arg(step.to, m_out->errorString()));
+    }
+    m_failedSources.append(step.source);
+    if (m_out) m_out->cancelWriting();
+    m_in.reset();
+    m_out.reset();
+    return true;
+}
+
+void LocalFileJob::finish() {
+    if (m_out) m_out->cancelWriting();
+    m_in.reset();
+    m_out.reset();
+    m_running = false;
+    emit finished();
+}

@@ -1,0 +1,45 @@
+// What the transfer commands of the panes turn into: one queue item per selected row or
+// dropped path, then one scan. Uploads go into a remote folder of the browsing session's
+// server, downloads into a local folder, each item carrying the session's site, user
+// and password.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Navigation_Manager;
+class queue_manager;
+class QueueScheduler;
+
+// A remote row as the remote pane lists it.
+struct RemoteSource {
+    QString name;
+    QString size; // "Size(KB)" text
+    bool folder = false;
+};
+
+class TransferRequests {
+public:
+    TransferRequests(queue_manager& queues, QueueScheduler& scheduler, Navigation_Manager& session)
+        : m_queues(queues), m_scheduler(scheduler), m_session(session) {}
+
+    // The "Size(KB)" text × 1024, rounded up: "1.50" gives "1536", "0.01" gives "11".
+    static QString SizeEstimate(const QString& kilobytes);
+
+    // Local paths (folders ending in "/") uploaded into the remote folder `target`, in
+    // the order given. Paths that no longer exist are left out and returned.
+    QStringList Upload(const QStringList& localPaths, const QString& target);
+    // Remote rows of the displayed folder downloaded into the local folder `target`.
+    // Rows whose names cannot be local file names are left out and returned.
+    QStringList Download(const QList<RemoteSource>& rows, const QString& target);
+
+    // The remote folder an upload dropped on the remote list goes to: the folder row
+    // under the drop point, else the displayed folder.
+    static QString DropTarget(const QString& displayed, const QString& folderRow);
+
+private:
+    queue_manager& m_queues;
+    QueueScheduler& m_scheduler;
+    Navigation_Manager& m_session;
+};
