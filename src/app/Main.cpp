@@ -242,7 +242,7 @@ void TMainform::bindTransfers() {
 
 void TMainform::bindTransferRequests() {
     Navigation_Manager* nav = m_navigation.get();
-    m_requests = std::make_unique<TransferRequests>(m_queueManager, m_task, *nav);
+    m_requests = std::make_unique<TransferRequests>(m_queueManager, m_task);
     m_localPane->remoteReady = [nav] { return nav->IsIdle(); };
     m_remotePane->localFolderShown = [this] { return !m_localPane->CurrentFolder().isEmpty(); };
     connect(m_localPane, &LocalPane::uploadRequested, this, [this, nav](const QStringList& paths) {
@@ -282,7 +282,8 @@ void TMainform::bindTransferRequests() {
 }
 
 void TMainform::upload(const QStringList& paths, const QString& target) {
-    const QStringList missing = m_requests->Upload(paths, target);
+    const QStringList missing = m_requests->Upload(
+        paths, target, TransferRequests::AccountOf(m_navigation->Client()));
     if (!missing.isEmpty()) {
         showMessage(QStringLiteral("These items no longer exist and were not queued:\n") +
                     missing.join(u'\n'));
@@ -293,7 +294,9 @@ void TMainform::download(const QList<DraggedRemoteRow>& rows, const QString& fol
     QList<RemoteSource> sources;
     for (const DraggedRemoteRow& r : rows)
         sources.append({r.name, r.size, r.folder});
-    const QStringList refused = m_requests->Download(sources, folder);
+    const QStringList refused =
+        m_requests->Download(sources, m_navigation->DisplayedDirectory(), folder,
+                             TransferRequests::AccountOf(m_navigation->Client()));
     if (!refused.isEmpty()) {
         showMessage(QStringLiteral("These names cannot be local file names and were not queued:\n") +
                     refused.join(u'\n'));

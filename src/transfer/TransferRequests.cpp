@@ -1,6 +1,6 @@
 #include "TransferRequests.h"
 
-#include "NavigationManager.h"
+#include "Ftpcli.h"
 #include "QueueManager.h"
 #include "QueueScheduler.h"
 #include "RemoteListing.h"
@@ -33,10 +33,14 @@ QString TransferRequests::SizeEstimate(const QString& kilobytes) {
     return QString::number(value);
 }
 
-QStringList TransferRequests::Upload(const QStringList& localPaths, const QString& target) {
+TransferAccount TransferRequests::AccountOf(const TCustomFtpCli& client) {
+    return {TransferText::SiteText(client.HostName(), client.Port()), client.UserName(),
+            client.PassWord()};
+}
+
+QStringList TransferRequests::Upload(const QStringList& localPaths, const QString& target,
+                                     const TransferAccount& account) {
     QStringList missing;
-    const TFtpClient& client = m_session.Client();
-    const QString site = TransferText::SiteText(client.HostName(), client.Port());
     for (const QString& path : localPaths) {
         const QFileInfo info(path);
         if (!info.exists()) {
@@ -48,18 +52,16 @@ QStringList TransferRequests::Upload(const QStringList& localPaths, const QStrin
         if (folder && !local.endsWith(u'/')) local += u'/';
         const QString remote = RemoteListing::join(target, nameOf(path));
         m_queues.AddItem(m_queues.Queue(), QStringLiteral("upload"), local, remote,
-                         folder ? QString() : QString::number(info.size()), site,
-                         client.UserName(), client.PassWord(), folder);
+                         folder ? QString() : QString::number(info.size()), account.site,
+                         account.user, account.password, folder);
     }
     m_scheduler.ScanQueue();
     return missing;
 }
 
-QStringList TransferRequests::Download(const QList<RemoteSource>& rows, const QString& target) {
+QStringList TransferRequests::Download(const QList<RemoteSource>& rows, const QString& displayed,
+                                       const QString& target, const TransferAccount& account) {
     QStringList refused;
-    const TFtpClient& client = m_session.Client();
-    const QString site = TransferText::SiteText(client.HostName(), client.Port());
-    const QString displayed = m_session.DisplayedDirectory();
     QString folder = target;
     if (!folder.endsWith(u'/')) folder += u'/';
     for (const RemoteSource& row : rows) {
@@ -71,14 +73,9 @@ QStringList TransferRequests::Download(const QList<RemoteSource>& rows, const QS
         const QString local = folder + row.name + (row.folder ? QStringLiteral("/") : QString());
         m_queues.AddItem(m_queues.Queue(), QStringLiteral("download"), local,
                          RemoteListing::join(displayed, row.name),
-                         row.folder ? QString() : SizeEstimate(row.size), site, client.UserName(),
-                         client.PassWord(), row.folder);
+                         row.folder ? QString() : SizeEstimate(row.size), account.site,
+                         account.user, account.password, row.folder);
     }
     m_scheduler.ScanQueue();
     return refused;
-}
-
-QString TransferRequests::DropTarget(const QString& displayed, const QString& folderRow) {
-    if (displayed.isEmpty() || folderRow.isEmpty()) return displayed;
-    return RemoteListing::join(displayed, folderRow);
 }

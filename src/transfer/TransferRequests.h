@@ -8,9 +8,16 @@
 #include <QString>
 #include <QStringList>
 
-class Navigation_Manager;
 class queue_manager;
 class QueueScheduler;
+class TCustomFtpCli;
+
+// The site, user and password every new item carries: the browsing session's.
+struct TransferAccount {
+    QString site; // "host", or "host:port" when the port is not 21
+    QString user;
+    QString password;
+};
 
 // A remote row as the remote pane lists it.
 struct RemoteSource {
@@ -21,25 +28,24 @@ struct RemoteSource {
 
 class TransferRequests {
 public:
-    TransferRequests(queue_manager& queues, QueueScheduler& scheduler, Navigation_Manager& session)
-        : m_queues(queues), m_scheduler(scheduler), m_session(session) {}
+    TransferRequests(queue_manager& queues, QueueScheduler& scheduler)
+        : m_queues(queues), m_scheduler(scheduler) {}
+
+    static TransferAccount AccountOf(const TCustomFtpCli& client);
 
     // The "Size(KB)" text × 1024, rounded up: "1.50" gives "1536", "0.01" gives "11".
     static QString SizeEstimate(const QString& kilobytes);
 
     // Local paths (folders ending in "/") uploaded into the remote folder `target`, in
     // the order given. Paths that no longer exist are left out and returned.
-    QStringList Upload(const QStringList& localPaths, const QString& target);
-    // Remote rows of the displayed folder downloaded into the local folder `target`.
-    // Rows whose names cannot be local file names are left out and returned.
-    QStringList Download(const QList<RemoteSource>& rows, const QString& target);
-
-    // The remote folder an upload dropped on the remote list goes to: the folder row
-    // under the drop point, else the displayed folder.
-    static QString DropTarget(const QString& displayed, const QString& folderRow);
+    QStringList Upload(const QStringList& localPaths, const QString& target,
+                       const TransferAccount& account);
+    // Remote rows of the remote folder `displayed` downloaded into the local folder
+    // `target`. Rows whose names cannot be local file names are left out and returned.
+    QStringList Download(const QList<RemoteSource>& rows, const QString& displayed,
+                         const QString& target, const TransferAccount& account);
 
 private:
     queue_manager& m_queues;
     QueueScheduler& m_scheduler;
-    Navigation_Manager& m_session;
 };

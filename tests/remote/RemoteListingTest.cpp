@@ -100,4 +100,46 @@ TEST(RemoteListing, Paths) {
               QStringLiteral("/pub/x"));
 }
 
+TEST(RemoteListing, CutAndPasteMoveEveryCutRowIntoTheTarget) {
+    using RemoteListing::RemoteMove;
+    // One row cut in /pub, pasted with nothing selected in /other.
+    RemoteListing::CutState one = RemoteListing::cut("/pub", {"a.txt"});
+    EXPECT_EQ(one.count, 1);
+    EXPECT_EQ(one.path, QStringLiteral("/pub/a.txt"));
+    EXPECT_TRUE(one.names.isEmpty());
+    RemoteListing::PastePlan plan = RemoteListing::paste(one, "/other", nullptr);
+    EXPECT_EQ(plan.moves, (QList<RemoteMove>{{"/pub/a.txt", "/other/a.txt"}}));
+    // The same row still selected where it was cut.
+    const QString same = "a.txt";
+    plan = RemoteListing::paste(one, "/pub", &same);
+    EXPECT_EQ(plan.message,
+              QStringLiteral("Source and Destination are same, Please Choose different destination"));
+    EXPECT_TRUE(plan.moves.isEmpty());
+
+    // Three rows at "/", pasted onto the folder row "dest": every one moves.
+    RemoteListing::CutState three = RemoteListing::cut("/", {"x", "y", "z"});
+    EXPECT_EQ(three.path, QStringLiteral("/z"));
+    const QString dest = "dest";
+    plan = RemoteListing::paste(three, "/", &dest);
+    EXPECT_EQ(plan.moves, (QList<RemoteMove>{{"/x", "/dest/x"}, {"/y", "/dest/y"}, {"/z", "/dest/z"}}));
+    // Pasted back where they are: nothing to move.
+    EXPECT_TRUE(RemoteListing::paste(three, "/", nullptr).moves.isEmpty());
+    // A cut row selected as the target: refused before anything moves.
+    const QString y = "y";
+    plan = RemoteListing::paste(three, "/", &y);
+    EXPECT_FALSE(plan.message.isEmpty());
+    EXPECT_TRUE(plan.moves.isEmpty());
+}
+
+TEST(RemoteListing, DraggedRowsMoveIntoTheFolderRowTheyAreDroppedOn) {
+    using RemoteListing::RemoteMove;
+    EXPECT_EQ(RemoteListing::dragMoves("/pub", "in", {"a", "in", "b"}),
+              (QList<RemoteMove>{{"/pub/a", "/pub/in/a"}, {"/pub/b", "/pub/in/b"}}));
+    EXPECT_EQ(RemoteListing::dragMoves("/", "in", {"a"}), (QList<RemoteMove>{{"/a", "/in/a"}}));
+    const QString longName(300, u'n');
+    const QList<RemoteMove> cut = RemoteListing::dragMoves("/", "in", {longName});
+    EXPECT_EQ(cut.first().from.size(), 255);
+    EXPECT_EQ(cut.first().to.size(), 255);
+}
+
 } // namespace

@@ -1,0 +1,169 @@
+// Copying and moving local files on the event loop: byte-identical trees, free names,
+// the existing-entry question, the refusal of a folder into itself, and cancel.
+#include "LocalFileJob.h"
+#include "TestLoop.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray pattern(qint64 size, quint32 seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (char& c : data)
+        c = char(gen.generate() & 0xff);
+    return data;
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every file under root with its bytes, by relative path.
+QMap<QString, QByteArray> tree(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(root).relativeFilePath(path), readFile(path));
+    }
+    return files;
+}
+
+bool run(LocalFileJob& job, int timeoutMs = 20000) {
+    job.start();
+    return waitFor([&] { return !job.isRunning(); }, timeoutMs);
+}
+
+class LocalFileJobTest : public ::testing::Test {
+protected:
+    QString path(const QString& relative) const { return dir.path() + u'/' + relative; }
+    QTemporaryDir dir;
+};
+
+TEST_F(LocalFileJobTest, CopiesFilesAndFolderTreesByteIdentical) {
+    writeFile(path("src/a.bin"), pattern(3 << 20, 1)); // more than one slice
+    writeFile(path("src/tree/.hidden"), "h");
+    writeFile(path("src/tree/x/y/z.txt"), "deep");
+    QDir().mkpath(path("src/tree/empty"));
+    QDir().mkpath(path("dst"));
+    LocalFileJob job(LocalFileJob::Copy, {path("src/a.bin"), path("src/tree/")}, path("dst"));
+    ASSERT_TRUE(run(job));
+    EXPECT_TRUE(job.errors().isEmpty()) << job.errors().join('\n').toStdString();
+    EXPECT_EQ(readFile(path("dst/a.bin")), pattern(3 << 20, 1));
+    EXPECT_EQ(tree(path("dst/tree")), tree(path("src/tree")));
+    EXPECT_TRUE(QFileInfo(path("dst/tree/empty")).isDir());
+    EXPECT_EQ(job.bytesDone(), job.bytesTotal());
+    // The sources are still there after a copy.
+    EXPECT_TRUE(QFileInfo::exists(path("src/a.bin")));
+}
+
+TEST_F(LocalFileJobTest, ACopyIntoItsOwnFolderGetsAFreeName) {
+    writeFile(path("f/report.tar.gz"), "1");
+    writeFile(path("f/report (2).tar.gz"), "taken");
+    LocalFileJob job(LocalFileJob::Copy, {path("f/report.tar.gz")}, path("f/"));
+    ASSERT_TRUE(run(job));
+    EXPECT_EQ(readFile(path("f/report (3).tar.gz")), QByteArray("1"));
+    EXPECT_EQ(readFile(path("f/report (2).tar.gz")), QByteArray("taken"));
+    EXPECT_EQ(LocalFileJob::FreeName(path("f"), "noext"), QStringLiteral("noext (2)"));
+}
+
+TEST_F(LocalFileJobTest, AnExistingEntryIsReplacedSkippedOrKeptOnlyAsTheAnswerSays) {
+    const struct {
+        LocalFileJob::Answer answer;
+        const char *kept, *copyName;
+    } cases[] = {
+        {LocalFileJob::Skip, "old", nullptr},
+        {LocalFileJob::Replace, "new", nullptr},
+        {LocalFileJob::KeepBoth, "old", "x (2).txt"},
+        {LocalFileJob::Cancel, "old", nullptr},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir d;
+        writeFile(d.path() + "/src/x.txt", "new");
+        writeFile(d.path() + "/dst/x.txt", "old");
+        LocalFileJob job(LocalFileJob::Copy, {d.path() + "/src/x.txt"}, d.path() + "/dst");
+        QStringList asked;
+        job.askExisting = [&](const QString& existing, bool*) {
+            asked << existing;
+            return c.answer;
+        };
+        ASSERT_TRUE(run(job));
+        EXPECT_EQ(asked, QStringList{d.path() + "/dst/x.txt"});
+        EXPECT_EQ(readFile(d.path() + "/dst/x.txt"), QByteArray(c.kept)) << int(c.answer);
+        if (c.copyName)
+            EXPECT_EQ(readFile(d.path() + "/dst/" + c.copyName), QByteArray("new"));
+        EXPECT_EQ(QDir(d.path() + "/dst").entryList(QDir::Files).size(), c.copyName ? 2 : 1);
+        EXPECT_EQ(job.cancelled(), c.answer == LocalFileJob::Cancel);
+    }
+    // Without anyone to ask, nothing is overwritten.
+    writeFile(path("src/y"), "new");
+    writeFile(path("dst/y"), "old");
+    LocalFileJob job(LocalFileJob::Copy, {path("src/y")}, path("dst"));
+    ASSERT_TRUE(run(job));
+    EXPECT_EQ(readFile(path("dst/y")), QByteArray("old"));
+}
+
+TEST_F(LocalFileJobTest, AFolderCannotGoIntoItselfOrItsOwnSubfolder) {
+    QDir().mkpath(path("a/b/c"));
+    QDir().mkpath(path("ab"));
+    EXPECT_FALSE(LocalFileJob::Refusal({path("a")}, path("a")).isEmpty());
+    EXPECT_FALSE(LocalFileJob::Refusal({path("a/")}, path("a/b/c/")).isEmpty());
+    // A sibling whose name starts alike is another folder.
+    EXPECT_TRUE(LocalFileJob::Refusal({path("a")}, path("ab")).isEmpty());
+    EXPECT_TRUE(LocalFileJob::Refusal({path("a/b")}, path("a")).isEmpty());
+}
+
+TEST_F(LocalFileJobTest, AMoveTakesTheEntriesAwayFromWhereTheyWere) {
+    writeFile(path("src/m.bin"), pattern(1000, 3));
+    writeFile(path("src/folder/inner.txt"), "in");
+    QDir().mkpath(path("dst"));
+    LocalFileJob job(LocalFileJob::Move, {path("src/m.bin"), path("src/folder/")}, path("dst"));
+    ASSERT_TRUE(run(job));
+    EXPECT_TRUE(job.errors().isEmpty());
+    EXPECT_EQ(readFile(path("dst/m.bin")), pattern(1000, 3));
+    EXPECT_EQ(readFile(path("dst/folder/inner.txt")), QByteArray("in"));
+    EXPECT_FALSE(QFileInfo::exists(path("src/m.bin")));
+    EXPECT_FALSE(QFileInfo::exists(path("src/folder")));
+}
+
+TEST_F(LocalFileJobTest, CancelStopsMidFileAndLeavesNoPartialFile) {
+    writeFile(path("src/big.bin"), pattern(64 << 20, 4));
+    QDir().mkpath(path("dst"));
+    LocalFileJob job(LocalFileJob::Copy, {path("src/big.bin")}, path("dst"));
+    QObject::connect(&job, &LocalFileJob::progress, &job, [&] {
+        if (job.bytesDone() > 0) job.cancel();
+    });
+    ASSERT_TRUE(run(job));
+    EXPECT_TRUE(job.cancelled());
+    EXPECT_LT(job.bytesDone(), job.bytesTotal());
+    EXPECT_TRUE(QDir(path("dst")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(LocalFileJobTest, AMissingSourceIsReportedAndTheRestIsCopied) {
+    writeFile(path("src/ok"), "ok");
+    QDir().mkpath(path("dst"));
+    LocalFileJob job(LocalFileJob::Copy, {path("src/gone"), path("src/ok")}, path("dst"));
+    ASSERT_TRUE(run(job));
+    ASSERT_EQ(job.errors().size(), 1);
+    EXPECT_TRUE(job.errors().first().contains("gone"));
+    EXPECT_EQ(readFile(path("dst/ok")), QByteArray("ok"));
+}
+
+} // namespace
