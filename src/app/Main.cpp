@@ -263,9 +263,8 @@ void TMainform::bindTransferRequests() {
                 download(rows, m_localPane->CurrentFolder());
             });
     connect(m_remotePane, &RemotePaneWidget::uploadDropped, this, &TMainform::upload);
-    connect(m_remotePane, &RemotePaneWidget::filesDropped, this, [this, nav](const QStringList& paths) {
-        upload(paths, nav->DisplayedDirectory());
-    });
+    connect(m_remotePane, &RemotePaneWidget::filesDropped, this,
+            [this, nav](const QStringList& paths) { upload(paths, nav->DisplayedDirectory()); });
     connect(m_a.Upload_Button, &QAction::triggered, this, [this, nav] {
         const QStringList paths = m_localPane->SelectedPaths();
         if (nav->IsIdle() && !paths.isEmpty()) upload(paths, nav->DisplayedDirectory());
@@ -277,13 +276,15 @@ void TMainform::bindTransferRequests() {
     m_fileDrop->accepting = [this, nav] {
         return nav->IsConnected() && m_remotePane->listEnabled();
     };
-    m_fileDrop->OnDrop = [this, nav](TFileDrop* drop) { upload(drop->Files(), nav->DisplayedDirectory()); };
+    m_fileDrop->OnDrop = [this, nav](TFileDrop* drop) {
+        upload(drop->Files(), nav->DisplayedDirectory());
+    };
     m_fileDrop->SetDropControl(m_rightSide);
 }
 
 void TMainform::upload(const QStringList& paths, const QString& target) {
-    const QStringList missing = m_requests->Upload(
-        paths, target, TransferRequests::AccountOf(m_navigation->Client()));
+    const QStringList missing =
+        m_requests->Upload(paths, target, TransferRequests::AccountOf(m_navigation->Client()));
     if (!missing.isEmpty()) {
         showMessage(QStringLiteral("These items no longer exist and were not queued:\n") +
                     missing.join(u'\n'));
@@ -298,8 +299,9 @@ void TMainform::download(const QList<DraggedRemoteRow>& rows, const QString& fol
         m_requests->Download(sources, m_navigation->DisplayedDirectory(), folder,
                              TransferRequests::AccountOf(m_navigation->Client()));
     if (!refused.isEmpty()) {
-        showMessage(QStringLiteral("These names cannot be local file names and were not queued:\n") +
-                    refused.join(u'\n'));
+        showMessage(
+            QStringLiteral("These names cannot be local file names and were not queued:\n") +
+            refused.join(u'\n'));
     }
 }
 

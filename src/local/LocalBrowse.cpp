@@ -15,10 +15,10 @@ namespace {
 // File systems that hold no user files: kernel interfaces, containers' plumbing.
 bool isPseudoFileSystem(const QByteArray& type) {
     static const QList<QByteArray> pseudo = {
-        "proc",     "sysfs",     "devtmpfs", "devpts",     "cgroup",      "cgroup2",
-        "securityfs", "pstore",  "debugfs",  "tracefs",    "configfs",    "fusectl",
-        "mqueue",   "hugetlbfs", "bpf",      "autofs",     "binfmt_misc", "rpc_pipefs",
-        "nsfs",     "efivarfs",  "squashfs", "ramfs",      "fuse.portal", "fuse.gvfsd-fuse"};
+        "proc",       "sysfs",     "devtmpfs", "devpts",  "cgroup",      "cgroup2",
+        "securityfs", "pstore",    "debugfs",  "tracefs", "configfs",    "fusectl",
+        "mqueue",     "hugetlbfs", "bpf",      "autofs",  "binfmt_misc", "rpc_pipefs",
+        "nsfs",       "efivarfs",  "squashfs", "ramfs",   "fuse.portal", "fuse.gvfsd-fuse"};
     return pseudo.contains(type);
 }
 
@@ -46,15 +46,15 @@ QList<LocalEntry> Local_Browse::ListDrives() {
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const QString root = volume.rootPath();
         if (!volume.isValid() || !volume.isReady() || roots.contains(root)) continue;
-        if (root != QLatin1String("/") &&
-            (isPseudoFileSystem(volume.fileSystemType()) || isSystemFolder(root) ||
-             !QFileInfo(root).isDir()))
+        if (root != QLatin1String("/") && (isPseudoFileSystem(volume.fileSystemType()) ||
+                                           isSystemFolder(root) || !QFileInfo(root).isDir()))
             continue;
         roots.append(root);
     }
     if (!roots.contains(QStringLiteral("/"))) roots.append(QStringLiteral("/"));
     std::sort(roots.begin(), roots.end(), [](const QString& a, const QString& b) {
-        if (a == QLatin1String("/") || b == QLatin1String("/")) return a == QLatin1String("/") && b != a;
+        if (a == QLatin1String("/") || b == QLatin1String("/"))
+            return a == QLatin1String("/") && b != a;
         return a < b;
     });
     m_volumeRoots = roots;
@@ -66,8 +66,8 @@ QList<LocalEntry> Local_Browse::ListDrives() {
         e.name = root == QLatin1String("/") ? QStringLiteral("/") : volume.displayName();
         if (e.name.isEmpty()) e.name = root;
         const QString fs = QString::fromLatin1(volume.fileSystemType());
-        e.type = fs.isEmpty() ? QStringLiteral("Local Disk")
-                              : QStringLiteral("Local Disk (%1)").arg(fs);
+        e.type =
+            fs.isEmpty() ? QStringLiteral("Local Disk") : QStringLiteral("Local Disk (%1)").arg(fs);
         e.iconName = QStringLiteral("drive-harddisk");
         drives.append(e);
     }

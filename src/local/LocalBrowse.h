@@ -55,7 +55,7 @@ public:
     static QString DesktopFolder();
 
     // Texts of the list's columns.
-    static QString SizeText(qint64 bytes);          // 512 gives "0.50"
+    static QString SizeText(qint64 bytes);           // 512 gives "0.50"
     static QString ModifiedText(const QDateTime& t); // short date, a blank, long time
 
     // The type name and icon name of a file by its name: the MIME database's comment;

@@ -7,8 +7,8 @@
 struct LocalCommandStates {
     bool showDesktop = true;
     bool newFolder = false, refresh = false, selectAll = false, invertSelect = false;
-    bool upload = false, open = false, view = false, cut = false, copy = false,
-         paste = false, rename = false, del = false, properties = false;
+    bool upload = false, open = false, view = false, cut = false, copy = false, paste = false,
+         rename = false, del = false, properties = false;
 };
 
 std::optional<LocalCommandStates> LocalCommandsFor(int selectedRows, bool hasFocusedRow,

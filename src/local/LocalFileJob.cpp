@@ -25,8 +25,7 @@ bool isWithin(const QString& path, const QString& folder) {
 
 bool renameOver(const QString& from, const QString& to) {
     // rename(2) replaces a file in one step; Qt's rename refuses an existing target.
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 } // namespace
@@ -120,7 +119,8 @@ void LocalFileJob::plan(const QString& source) {
     m_current = name;
     if (m_mode == Move) {
         const bool folderOverFolder = replacing && info.isDir();
-        if (!folderOverFolder && (replacing ? renameOver(source, dest) : QDir().rename(source, dest)))
+        if (!folderOverFolder &&
+            (replacing ? renameOver(source, dest) : QDir().rename(source, dest)))
             return;
     }
     const size_t first = m_steps.size();
@@ -140,8 +140,8 @@ void LocalFileJob::planTree(const QString& from, const QString& to) {
             m_steps.push_back({Step::CopyLink, src, dst});
         } else if (info.isDir()) {
             m_steps.push_back({Step::MakeFolder, src, dst});
-            QDirIterator it(src, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                     QDir::NoDotAndDotDot);
+            QDirIterator it(src,
+                            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
             std::vector<std::pair<QString, QString>> inside;
             while (it.hasNext()) {
                 it.next();
@@ -203,7 +203,7 @@ bool LocalFileJob::runStep(Step& step) {
     case Step::RemoveSource: {
         const QFileInfo info(step.from);
         const bool removed = info.isDir() && !info.isSymLink() ? QDir(step.from).removeRecursively()
-                                                              : QFile::remove(step.from);
+                                                               : QFile::remove(step.from);
         if (!removed)
             fail(QStringLiteral("\"%1\" was copied but could not be removed.").arg(step.from));
         return true;
@@ -244,7 +244,8 @@ bool LocalFileJob::copyChunk(Step& step) {
             m_out.reset();
             QFile done(step.to);
             done.setPermissions(permissions);
-            if (done.open(QIODevice::ReadOnly)) done.setFileTime(modified, QFileDevice::FileModificationTime);
+            if (done.open(QIODevice::ReadOnly))
+                done.setFileTime(modified, QFileDevice::FileModificationTime);
             return true;
         }
         fail(QStringLiteral("\"%1\" could not be written: %2").arg(step.to, m_out->errorString()));

@@ -138,7 +138,8 @@ QVariant LocalListModel::data(const QModelIndex& index, int role) const {
         case Type:
             return e.type;
         case Modified:
-            return e.kind == LocalEntry::Volume ? QString() : Local_Browse::ModifiedText(e.modified);
+            return e.kind == LocalEntry::Volume ? QString()
+                                                : Local_Browse::ModifiedText(e.modified);
         default:
             return {};
         }
@@ -211,25 +212,28 @@ void LocalListModel::sortChildren(Node* parent) {
     };
     switch (m_sortColumn) {
     case FullPath:
-        std::stable_sort(children.begin(), children.end(), ordered([](const Node& a, const Node& b) {
-                             return a.entry.path < b.entry.path;
-                         }));
+        std::stable_sort(
+            children.begin(), children.end(),
+            ordered([](const Node& a, const Node& b) { return a.entry.path < b.entry.path; }));
         break;
     case Size:
         // Folders have no size: they come before every file.
-        std::stable_sort(children.begin(), children.end(), ordered([](const Node& a, const Node& b) {
+        std::stable_sort(children.begin(), children.end(),
+                         ordered([](const Node& a, const Node& b) {
                              const qint64 x = a.entry.isFolder() ? -1 : a.entry.size;
                              const qint64 y = b.entry.isFolder() ? -1 : b.entry.size;
                              return x < y;
                          }));
         break;
     case Type:
-        std::stable_sort(children.begin(), children.end(), ordered([](const Node& a, const Node& b) {
+        std::stable_sort(children.begin(), children.end(),
+                         ordered([](const Node& a, const Node& b) {
                              return a.entry.type.compare(b.entry.type, Qt::CaseInsensitive) < 0;
                          }));
         break;
     case Modified:
-        std::stable_sort(children.begin(), children.end(), ordered([](const Node& a, const Node& b) {
+        std::stable_sort(children.begin(), children.end(),
+                         ordered([](const Node& a, const Node& b) {
                              return a.entry.modified < b.entry.modified;
                          }));
         break;

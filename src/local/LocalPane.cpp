@@ -180,22 +180,28 @@ void LocalPane::buildMenu() {
     m_uploadZip->setVisible(false);
     m_uploadZip->setEnabled(false);
     m_menu->addSeparator();
-    m_open = menuAction("Local_Open", QStringLiteral("Open/Execute"), QKeySequence(Qt::ALT | Qt::Key_Return));
-    m_view = menuAction("Local_View", QStringLiteral("View/Edit"), QKeySequence(Qt::ALT | Qt::Key_V));
+    m_open = menuAction("Local_Open", QStringLiteral("Open/Execute"),
+                        QKeySequence(Qt::ALT | Qt::Key_Return));
+    m_view =
+        menuAction("Local_View", QStringLiteral("View/Edit"), QKeySequence(Qt::ALT | Qt::Key_V));
     m_showDesktop = menuAction("Local_ShowDesktop", QStringLiteral("Show Desktop"));
     m_menu->addSeparator();
     m_cut = menuAction("Local_Cut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
     m_copy = menuAction("Local_Copy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_paste = menuAction("Local_Paste", QStringLiteral("Paste"), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    m_paste = menuAction("Local_Paste", QStringLiteral("Paste"),
+                         QKeySequence(Qt::SHIFT | Qt::Key_Insert));
     m_paste->setEnabled(false);
     m_rename = menuAction("Local_Rename", QStringLiteral("Rename"), QKeySequence(Qt::Key_F2));
     m_delete = menuAction("Local_Delete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
     m_menu->addSeparator();
-    m_newFolder = menuAction("Local_NewFolder", QStringLiteral("New Folder"), QKeySequence(Qt::ALT | Qt::Key_F));
-    m_refreshAction = menuAction("Local_Refresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
+    m_newFolder = menuAction("Local_NewFolder", QStringLiteral("New Folder"),
+                             QKeySequence(Qt::ALT | Qt::Key_F));
+    m_refreshAction =
+        menuAction("Local_Refresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
     m_properties = menuAction("Local_Properties", QStringLiteral("Properties"));
     m_menu->addSeparator();
-    m_selectAll = menuAction("Local_SelectAll", QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    m_selectAll = menuAction("Local_SelectAll", QStringLiteral("Select All"),
+                             QKeySequence(Qt::CTRL | Qt::Key_A));
     m_invertSelect = menuAction("Local_InvertSelect", QStringLiteral("Invert Select"));
     for (QAction* a : m_menu->actions())
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -230,7 +236,9 @@ void LocalPane::ListDrives() {
     m_model->setRows(drives);
     m_localadd->clear();
     for (const LocalEntry& d : drives)
-        m_localadd->addItem(iconFor(d), d.name == d.path ? d.path : d.name + QStringLiteral(" (") + d.path + u')', d.path);
+        m_localadd->addItem(
+            iconFor(d), d.name == d.path ? d.path : d.name + QStringLiteral(" (") + d.path + u')',
+            d.path);
     m_localadd->setCurrentIndex(-1);
     showCurrentFolder();
 }
@@ -273,10 +281,10 @@ void LocalPane::showCurrentFolder() {
     const int room = std::max(1, m_currDir->width() - 4);
     const QString bare = Local_Browse::StripTrailingSlash(folder);
     const QString tail = bare == QLatin1String("/") ? QString() : QStringLiteral("/");
-    m_currDir->setText(ElidePath(bare, [&](const QString& t) {
-                           return metrics.horizontalAdvance(t + tail) <= room;
-                       }) +
-                       tail);
+    m_currDir->setText(
+        ElidePath(bare,
+                  [&](const QString& t) { return metrics.horizontalAdvance(t + tail) <= room; }) +
+        tail);
 }
 
 void LocalPane::resizeEvent(QResizeEvent* event) {
@@ -330,10 +338,10 @@ void LocalPane::setListBackground(int winColour) {
 void LocalPane::updateCommands() {
     const QModelIndex focused = m_list->currentIndex();
     const int selected = int(m_list->selectionModel()->selectedRows(0).size());
-    const std::optional<LocalCommandStates> states = LocalCommandsFor(
-        selected, focused.isValid(),
-        focused.isValid() && m_browse.IsDriveRoot(m_model->entry(focused).path) &&
-            m_model->entry(focused).kind == LocalEntry::Volume);
+    const std::optional<LocalCommandStates> states =
+        LocalCommandsFor(selected, focused.isValid(),
+                         focused.isValid() && m_browse.IsDriveRoot(m_model->entry(focused).path) &&
+                             m_model->entry(focused).kind == LocalEntry::Volume);
     if (states) {
         LocalCommandStates s = *states;
         m_showDesktop->setEnabled(s.showDesktop);

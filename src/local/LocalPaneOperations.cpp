@@ -194,7 +194,7 @@ void LocalPane::Delete() {
             const QString bare = Local_Browse::StripTrailingSlash(p);
             const QFileInfo info(bare);
             const bool removed = info.isDir() && !info.isSymLink() ? QDir(bare).removeRecursively()
-                                                                  : QFile::remove(bare);
+                                                                   : QFile::remove(bare);
             if (!removed) failed.append(p);
         }
         if (!failed.isEmpty())

@@ -51,9 +51,11 @@ LocalPropertiesDialog::LocalPropertiesDialog(const QString& path, QWidget* paren
 QString LocalPropertiesDialog::PermissionText(const QString& path) {
     const QFileDevice::Permissions p = QFileInfo(path).permissions();
     const std::pair<QFileDevice::Permission, char> bits[] = {
-        {QFileDevice::ReadOwner, 'r'}, {QFileDevice::WriteOwner, 'w'}, {QFileDevice::ExeOwner, 'x'},
-        {QFileDevice::ReadGroup, 'r'}, {QFileDevice::WriteGroup, 'w'}, {QFileDevice::ExeGroup, 'x'},
-        {QFileDevice::ReadOther, 'r'}, {QFileDevice::WriteOther, 'w'}, {QFileDevice::ExeOther, 'x'}};
+        {QFileDevice::ReadOwner, 'r'},  {QFileDevice::WriteOwner, 'w'},
+        {QFileDevice::ExeOwner, 'x'},   {QFileDevice::ReadGroup, 'r'},
+        {QFileDevice::WriteGroup, 'w'}, {QFileDevice::ExeGroup, 'x'},
+        {QFileDevice::ReadOther, 'r'},  {QFileDevice::WriteOther, 'w'},
+        {QFileDevice::ExeOther, 'x'}};
     QString text;
     for (const auto& [bit, c] : bits)
         text += p.testFlag(bit) ? QLatin1Char(c) : QLatin1Char('-');

@@ -150,8 +150,8 @@ RemoteListing::PastePlan RemoteListing::paste(const CutState& cut, const QString
 }
 
 QList<RemoteListing::RemoteMove> RemoteListing::dragMoves(const QString& displayed,
-                                                         const QString& target,
-                                                         const QStringList& names) {
+                                                          const QString& target,
+                                                          const QStringList& names) {
     QList<RemoteMove> moves;
     for (const QString& name : names) {
         if (name == target) continue;

@@ -5,10 +5,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDrag>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QDateTime>
 #include <QEvent>
 #include <QFileIconProvider>
 #include <QFontMetrics>
@@ -16,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -304,7 +304,8 @@ QList<DraggedRemoteRow> RemotePaneWidget::selectedRows() const {
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = m_list->topLevelItem(i);
         if (item->isSelected())
-            rows.append({item->text(0), item->text(1), item->text(2) == RemoteListing::kFolderType});
+            rows.append(
+                {item->text(0), item->text(1), item->text(2) == RemoteListing::kFolderType});
     }
     return rows;
 }
@@ -328,27 +329,28 @@ void RemotePaneWidget::Paste() {
     if (!m_session || !m_cutState.active) return;
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
     const QString row = selected.isEmpty() ? QString() : selected.first()->text(0);
-    const RemoteListing::PastePlan plan =
-        RemoteListing::paste(m_cutState, m_session->DisplayedDirectory(), selected.isEmpty() ? nullptr : &row);
+    const RemoteListing::PastePlan plan = RemoteListing::paste(
+        m_cutState, m_session->DisplayedDirectory(), selected.isEmpty() ? nullptr : &row);
     if (!plan.message.isEmpty()) return ShowMessage(plan.message);
     if (!plan.moves.isEmpty() && !m_session->RenameEntries(plan.moves))
         ShowMessage(QStringLiteral("The server is busy with another request: try the paste again "
                                    "when it has finished."));
 }
 
-RemotePaneWidget::DropKind RemotePaneWidget::dropKind(const QMimeData* data, const QPoint& at) const {
+RemotePaneWidget::DropKind RemotePaneWidget::dropKind(const QMimeData* data,
+                                                      const QPoint& at) const {
     if (!m_session || !m_list->isEnabled()) return DropKind::None;
     const QTreeWidgetItem* item = m_list->itemAt(at);
     const bool folderRow = item && item->text(2) == RemoteListing::kFolderType;
     if (DragData::isFromRemoteList(data)) {
         // A move into a folder row that is not one of the dragged rows.
         return m_session->IsIdle() && folderRow && !item->isSelected() ? DropKind::Move
-                                                                      : DropKind::None;
+                                                                       : DropKind::None;
     }
     if (DragData::isFromLocalList(data)) {
         const bool local = localFolderShown && localFolderShown();
         return m_session->IsIdle() && local && (!item || folderRow) ? DropKind::Upload
-                                                                   : DropKind::None;
+                                                                    : DropKind::None;
     }
     // Files from a file manager go into the displayed folder, wherever they land.
     if (!DragData::fileManagerPaths(data).isEmpty() && m_session->IsConnected())
@@ -379,8 +381,9 @@ bool RemotePaneWidget::handleDrag(QEvent* event) {
     }
     case DropKind::Upload: {
         const bool folderRow = item && item->text(2) == RemoteListing::kFolderType;
-        const QString target =
-            folderRow && !displayed.isEmpty() ? RemoteListing::join(displayed, item->text(0)) : displayed;
+        const QString target = folderRow && !displayed.isEmpty()
+                                   ? RemoteListing::join(displayed, item->text(0))
+                                   : displayed;
         emit uploadDropped(DragData::localPaths(drag->mimeData()), target);
         break;
     }

@@ -85,10 +85,9 @@ void WorkerPanelWidget::SetPath(const QString& prefix, const QString& path, cons
     m_suffix = suffix;
     const QFontMetrics metrics(m_path->font());
     const int room = m_path->width() - 23;
-    const QString shown =
-        path.isEmpty() ? path : ElidePath(path, [&](const QString& t) {
-            return metrics.horizontalAdvance(prefix + t + suffix) <= room;
-        });
+    const QString shown = path.isEmpty() ? path : ElidePath(path, [&](const QString& t) {
+        return metrics.horizontalAdvance(prefix + t + suffix) <= room;
+    });
     m_path->setText(prefix + shown + suffix);
     m_path->setToolTip(path);
 }

@@ -112,8 +112,9 @@ TEST(RemoteListing, CutAndPasteMoveEveryCutRowIntoTheTarget) {
     // The same row still selected where it was cut.
     const QString same = "a.txt";
     plan = RemoteListing::paste(one, "/pub", &same);
-    EXPECT_EQ(plan.message,
-              QStringLiteral("Source and Destination are same, Please Choose different destination"));
+    EXPECT_EQ(
+        plan.message,
+        QStringLiteral("Source and Destination are same, Please Choose different destination"));
     EXPECT_TRUE(plan.moves.isEmpty());
 
     // Three rows at "/", pasted onto the folder row "dest": every one moves.
@@ -121,7 +122,8 @@ TEST(RemoteListing, CutAndPasteMoveEveryCutRowIntoTheTarget) {
     EXPECT_EQ(three.path, QStringLiteral("/z"));
     const QString dest = "dest";
     plan = RemoteListing::paste(three, "/", &dest);
-    EXPECT_EQ(plan.moves, (QList<RemoteMove>{{"/x", "/dest/x"}, {"/y", "/dest/y"}, {"/z", "/dest/z"}}));
+    EXPECT_EQ(plan.moves,
+              (QList<RemoteMove>{{"/x", "/dest/x"}, {"/y", "/dest/y"}, {"/z", "/dest/z"}}));
     // Pasted back where they are: nothing to move.
     EXPECT_TRUE(RemoteListing::paste(three, "/", nullptr).moves.isEmpty());
     // A cut row selected as the target: refused before anything moves.

@@ -1,6 +1,6 @@
 // What the panes' transfer commands put into the working queue.
-#include "GlobalTask.h"
 #include "TransferRequests.h"
+#include "GlobalTask.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,8 +36,8 @@ protected:
 
 TEST_F(TransferRequestsTest, TheSizeEstimateIsTheKilobyteTextTimes1024RoundedUp) {
     const std::pair<const char*, const char*> cases[] = {
-        {"1.50", "1536"}, {"0.01", "11"}, {"0.00", "0"},     {"1234.57", "1264200"},
-        {"2.00", "2048"}, {"", "0"},      {"junk", "0"},     {"4194304.00", "4294967296"}};
+        {"1.50", "1536"}, {"0.01", "11"}, {"0.00", "0"}, {"1234.57", "1264200"},
+        {"2.00", "2048"}, {"", "0"},      {"junk", "0"}, {"4194304.00", "4294967296"}};
     for (const auto& [kb, bytes] : cases)
         EXPECT_EQ(TransferRequests::SizeEstimate(QLatin1String(kb)), QLatin1String(bytes)) << kb;
 }
@@ -70,9 +70,9 @@ TEST_F(TransferRequestsTest, UploadsQueueOneItemPerPathInOrderAndLeaveOutWhatIsG
 }
 
 TEST_F(TransferRequestsTest, DownloadsJoinTheDisplayedFolderAndRefuseNamesThatLeaveTheTarget) {
-    const QStringList refused = requests.Download(
-        {{"a.zip", "1.50", false}, {"../evil", "1.00", false}, {"sub", "", true}},
-        QStringLiteral("/"), QStringLiteral("/home/u/in/"), account);
+    const QStringList refused =
+        requests.Download({{"a.zip", "1.50", false}, {"../evil", "1.00", false}, {"sub", "", true}},
+                          QStringLiteral("/"), QStringLiteral("/home/u/in/"), account);
     EXPECT_EQ(refused, QStringList{"\"../evil\""}); // quoted, as the message shows it
     ASSERT_EQ(count(), 2u);
     EXPECT_EQ(field(0, "remote_path"), QStringLiteral("/a.zip"));

@@ -1,0 +1,615 @@
+// The local pane and the transfer requests between the panes, through the real main
+// window (offscreen) against pyftpdlib and vsftpd: uploads of folder rows, downloads,
+// drops from a file manager and between the lists, remote cut and paste; and the local
+// file operations on a scratch folder.
+#include "AppPaths.h"
+#include "DragData.h"
+#include "LocalListModel.h"
+#include "LocalPane.h"
+#include "Main.h"
+#include "NavigationManager.h"
+#include "RealServerTest.h"
+#include "WindowControls.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDirIterator>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray pattern(int size, quint32 seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (char& c : data)
+        c = char(gen.generate() & 0xff);
+    return data;
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+    f.close();
+    // vsftpd's user renames and replaces what the test wrote.
+    f.setPermissions(QFileDevice::Permissions(0x6666));
+}
+
+// A folder the servers' users may write into.
+void makeDir(const QString& path) {
+    QDir().mkpath(path);
+    QFile::setPermissions(path, QFileDevice::Permissions(0x7777));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QMap<QString, QByteArray> tree(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(root).relativeFilePath(path), readFile(path));
+    }
+    return files;
+}
+
+// The text of the message box the window shows (not waiting for an answer), closed.
+QString takeMessage(int timeoutMs = 3000) {
+    QString text;
+    waitFor(
+        [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (box && box->isVisible()) {
+                    text = box->text();
+                    box->close();
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return text;
+}
+
+// Runs action on the next modal dialog once it is open (it runs its own loop, so the
+// action comes from a timer inside that loop).
+void onNextModal(std::function<void(QWidget*)> action) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        poll->stop();
+        poll->deleteLater();
+        action(modal);
+    });
+    poll->start();
+}
+
+// Sends a drag over `at` of the viewport and, when it was accepted, the drop.
+bool dropOn(QWidget* viewport, const QPoint& at, QMimeData* data) {
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    return drop.isAccepted();
+}
+
+// The window with its panes, for tests with or without a server.
+class PaneFixture {
+public:
+    PaneFixture() {
+        clearStoredSettings();
+        w = std::make_unique<TMainform>();
+        w->quitApplication = [] {};
+        w->FormCreate();
+        w->CreateDialogs();
+        w->Queues().Queue().clear();
+        w->Queues().FailQueue().clear();
+        QApplication::setActiveWindow(w.get());
+    }
+    ~PaneFixture() {
+        if (w && w->Navigation()) w->Navigation()->CloseSession();
+    }
+    LocalPane* pane() const { return control<LocalPane>(w.get(), "local_pane"); }
+    QTreeView* localList() const { return control<QTreeView>(w.get(), "localListView"); }
+    QTreeWidget* remoteList() const { return control<QTreeWidget>(w.get(), "remoteListView"); }
+    LocalListModel& model() const { return pane()->Model(); }
+    QAction* act(const char* name) const { return control<QAction>(w.get(), name); }
+
+    // The window comes back to the front after a message box, and the list has the focus.
+    void focus(QWidget* list) {
+        waitFor([] { return QApplication::activeModalWidget() == nullptr; }, 1000);
+        waitFor(
+            [&] {
+                w->activateWindow();
+                QApplication::setActiveWindow(w.get());
+                list->setFocus();
+                return list->hasFocus();
+            },
+            2000);
+        spinFor(5);
+    }
+    // The row of `name` under parent (top level when invalid).
+    QModelIndex localRow(const QString& name, const QModelIndex& parent = {}) const {
+        for (int r = 0; r < model().rowCount(parent); ++r) {
+            const QModelIndex i = model().index(r, 0, parent);
+            if (model().entry(i).name == name) return i;
+        }
+        ADD_FAILURE() << "no local row " << name.toStdString();
+        return {};
+    }
+    // Selects the rows as a user clicks them, with the last one focused.
+    void selectLocal(const QList<QModelIndex>& rows) {
+        focus(localList());
+        localList()->clearSelection();
+        for (const QModelIndex& r : rows) {
+            localList()->selectionModel()->setCurrentIndex(
+                r, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        spinFor(5);
+    }
+    QTreeWidgetItem* remoteRow(const QString& name) const {
+        for (int i = 0; i < remoteList()->topLevelItemCount(); ++i) {
+            if (remoteList()->topLevelItem(i)->text(0) == name) return remoteList()->topLevelItem(i);
+        }
+        return nullptr;
+    }
+    void selectRemote(const QStringList& names) {
+        focus(remoteList());
+        remoteList()->clearSelection();
+        for (const QString& n : names) {
+            QTreeWidgetItem* item = remoteRow(n);
+            if (!item) {
+                ADD_FAILURE() << "no remote row " << n.toStdString();
+                continue;
+            }
+            item->setSelected(true);
+            remoteList()->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        }
+        remotePane(w.get())->updateSelectionCommands();
+    }
+    QueueItem* top(int row) const {
+        const auto& children = w->Queues().Queue().root()->children;
+        return size_t(row) < children.size() ? children[size_t(row)].get() : nullptr;
+    }
+    size_t queued() const { return w->Queues().Queue().root()->children.size(); }
+
+    std::unique_ptr<TMainform> w;
+};
+
+class LocalWindowTest : public RealServerTest, public PaneFixture {
+protected:
+    void SetUp() override {
+        RealServerTest::SetUp();
+        if (stopped()) return;
+        local = QDir(AppPaths::programDir())
+                    .filePath(QStringLiteral("../local-window-") + QLatin1String(GetParam()));
+        QDir(local).removeRecursively();
+        QDir().mkpath(local);
+    }
+    // Logs in with the quick-connect fields and waits for the first listing.
+    void connectSession() {
+        control<QLineEdit>(w.get(), "Quickhost")->setText(QStringLiteral("127.0.0.1"));
+        control<QLineEdit>(w.get(), "QuickUser")->setText(server.user);
+        control<QLineEdit>(w.get(), "Quickpass")->setText(server.password);
+        control<QLineEdit>(w.get(), "quickport")->setText(QString::number(server.port));
+        control<QToolButton>(w.get(), "quick_connect")->click();
+        ASSERT_TRUE(idle()) << "no listing";
+    }
+    bool idle() {
+        return waitFor(
+            [&] {
+                return w->Navigation()->IsIdle() && remoteList()->isEnabled() &&
+                       remoteList()->topLevelItemCount() > 0;
+            },
+            15000);
+    }
+    // Lists the remote folder again and waits until it shows `name` (or no longer does).
+    bool remoteShows(const QString& name, bool shown = true) {
+        return waitFor(
+            [&] {
+                if (!w->Navigation()->IsIdle()) return false;
+                if ((remoteRow(name) != nullptr) == shown) return true;
+                w->Navigation()->Refresh();
+                return false;
+            },
+            15000);
+    }
+    bool finished(QueueItem* item, QueueState state) {
+        return item && waitFor([&] { return item->state() == state; }, 30000);
+    }
+    // The displayed folder on the server's disk.
+    QString onDisk(const QString& name = {}) const {
+        const QString shown = w->Navigation()->DisplayedDirectory();
+        const QString base = server.name == QLatin1String("vsftpd")
+                                 ? shown
+                                 : server.root + (shown == QLatin1String("/") ? QString() : shown);
+        return name.isEmpty() ? base : base + u'/' + name;
+    }
+    QString D() const { return w->Navigation()->DisplayedDirectory(); }
+    QString join(const QString& name) const {
+        return D() == QLatin1String("/") ? u'/' + name : D() + u'/' + name;
+    }
+
+    QString local;
+};
+
+TEST_P(LocalWindowTest, UploadOfAFolderRowAndDownloadsInTheLoginFolderAndASubfolder) {
+    writeFile(server.root + "/top.bin", QByteArray(1536, 'x'));
+    makeDir(server.root + "/sub");
+    writeFile(server.root + "/sub/s.bin", pattern(70000, 2));
+    writeFile(local + "/up/a.bin", pattern(200000, 1));
+    writeFile(local + "/up/inner/b.txt", "inner\n");
+    connectSession();
+
+    pane()->ListFolder(local);
+    EXPECT_FALSE(act("Local_Upload")->isEnabled());
+    selectLocal({localRow("up")});
+    ASSERT_TRUE(act("Local_Upload")->isEnabled());
+    EXPECT_TRUE(act("Upload_Button")->isEnabled());
+    act("Local_Upload")->trigger();
+    ASSERT_EQ(queued(), 1u);
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")), join("up"));
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "local_path")), local + "/up/");
+    ASSERT_TRUE(finished(top(0), UploadFolderDone)) << top(0)->state();
+    EXPECT_EQ(tree(onDisk("up")), tree(local + "/up"));
+
+    // The size column's 1.50 is queued as 1536 bytes; the file lands in the local folder.
+    ASSERT_TRUE(remoteShows("top.bin"));
+    selectRemote({"top.bin"});
+    EXPECT_EQ(remoteRow("top.bin")->text(1), QStringLiteral("1.50"));
+    act("Remote_Download")->trigger();
+    ASSERT_EQ(queued(), 2u);
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "size")), QStringLiteral("1536"));
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")), local + "/top.bin");
+    ASSERT_TRUE(finished(top(1), DownloadDone)) << top(1)->state();
+    EXPECT_EQ(readFile(local + "/top.bin"), QByteArray(1536, 'x'));
+
+    // In a subfolder, with the toolbar's Download.
+    w->Navigation()->ChangeDirectory(join("sub"), false);
+    ASSERT_TRUE(remoteShows("s.bin"));
+    selectRemote({"s.bin"});
+    ASSERT_TRUE(act("Download_Button")->isEnabled());
+    act("Download_Button")->trigger();
+    ASSERT_EQ(queued(), 3u);
+    EXPECT_TRUE(QString::fromUtf8(queue_manager::GetField(top(2), "remote_path")).endsWith("/sub/s.bin"));
+    ASSERT_TRUE(finished(top(2), DownloadDone)) << top(2)->state();
+    EXPECT_EQ(readFile(local + "/s.bin"), pattern(70000, 2));
+}
+
+TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) {
+    makeDir(server.root + "/x");
+    writeFile(local + "/drop/one.bin", pattern(5000, 3));
+    writeFile(local + "/drop/two.txt", "two\n");
+    writeFile(local + "/drop/folder/three.bin", pattern(9000, 4));
+    connectSession();
+    w->Navigation()->ChangeDirectory(join("x"), false);
+    ASSERT_TRUE(waitFor([&] { return w->Navigation()->IsIdle() && D().endsWith("/x"); }, 15000));
+    // Processing waits until the queue is checked.
+    control<QToolButton>(w.get(), "Queue_ToggleProcessing")->click();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(local + "/drop/two.txt"), QUrl::fromLocalFile(local + "/drop/folder"),
+                  QUrl::fromLocalFile(local + "/drop/one.bin")});
+    QWidget* viewport = remoteList()->viewport();
+    ASSERT_TRUE(dropOn(viewport, QPoint(5, viewport->height() - 3), &data));
+    ASSERT_EQ(queued(), 3u);
+    const char* names[] = {"two.txt", "folder", "one.bin"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(i), "remote_path")),
+                  D() + u'/' + QLatin1String(names[i]));
+    }
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")), local + "/drop/folder/");
+    control<QToolButton>(w.get(), "Queue_ToggleProcessing")->click();
+    ASSERT_TRUE(finished(top(0), UploadDone));
+    ASSERT_TRUE(finished(top(1), UploadFolderDone));
+    ASSERT_TRUE(finished(top(2), UploadDone));
+    EXPECT_EQ(tree(onDisk()), tree(local + "/drop"));
+
+    // A dropped path that is gone is not queued as an empty file: the user is told.
+    QMimeData gone;
+    gone.setUrls({QUrl::fromLocalFile(local + "/drop/vanished.bin")});
+    ASSERT_TRUE(dropOn(viewport, QPoint(5, viewport->height() - 3), &gone));
+    EXPECT_EQ(queued(), 3u);
+    EXPECT_TRUE(takeMessage().contains("vanished.bin"));
+
+    // Text dragged from elsewhere is no upload.
+    QMimeData text;
+    text.setText("not files");
+    EXPECT_FALSE(dropOn(viewport, QPoint(5, viewport->height() - 3), &text));
+}
+
+TEST_P(LocalWindowTest, RowsDraggedBetweenTheListsUploadAndDownloadIntoTheFolderRowUnderThePointer) {
+    makeDir(server.root + "/in");
+    writeFile(server.root + "/get.bin", pattern(12345, 5));
+    writeFile(local + "/put.bin", pattern(4321, 6));
+    QDir().mkpath(local + "/dl");
+    connectSession();
+    pane()->ListFolder(local);
+
+    // A local row dropped on the remote folder row "in".
+    std::unique_ptr<QMimeData> up(DragData::fromLocalList({local + "/put.bin"}));
+    ASSERT_TRUE(remoteShows("in"));
+    const QRect inRow = remoteList()->visualItemRect(remoteRow("in"));
+    ASSERT_TRUE(dropOn(remoteList()->viewport(), inRow.center(), up.get()));
+    ASSERT_EQ(queued(), 1u);
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")), join("in/put.bin"));
+    ASSERT_TRUE(finished(top(0), UploadDone));
+    EXPECT_EQ(readFile(onDisk("in/put.bin")), pattern(4321, 6));
+
+    // A remote row dropped on the local folder row "dl".
+    selectRemote({"get.bin"});
+    std::unique_ptr<QMimeData> down(
+        DragData::fromRemoteList({{"get.bin", remoteRow("get.bin")->text(1), false}}));
+    const QRect dlRow = localList()->visualRect(localRow("dl"));
+    ASSERT_TRUE(dropOn(localList()->viewport(), dlRow.center(), down.get()));
+    ASSERT_EQ(queued(), 2u);
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")), local + "/dl/get.bin");
+    ASSERT_TRUE(finished(top(1), DownloadDone));
+    EXPECT_EQ(readFile(local + "/dl/get.bin"), pattern(12345, 5));
+    // A file row is no drop target for a download.
+    const QRect fileRow = localList()->visualRect(localRow("put.bin"));
+    EXPECT_FALSE(dropOn(localList()->viewport(), fileRow.center(), down.get()));
+}
+
+TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
+    for (const char* name : {"m1", "m2", "m3", "alone"})
+        writeFile(server.root + "/" + name, name);
+    makeDir(server.root + "/dest");
+    makeDir(server.root + "/dest2");
+    connectSession();
+    ASSERT_TRUE(remoteShows("m3"));
+    const QString here = onDisk();
+
+    // One row cut and pasted onto itself.
+    selectRemote({"alone"});
+    act("Remote_Cut")->trigger();
+    ASSERT_TRUE(act("Remote_Paste")->isEnabled());
+    act("Remote_Paste")->trigger();
+    EXPECT_EQ(takeMessage(),
+              QStringLiteral("Source and Destination are same, Please Choose different destination"));
+
+    // Three rows cut with the Edit menu, pasted onto the folder row "dest": all move.
+    selectRemote({"m1", "m2", "m3"});
+    ASSERT_TRUE(remoteList()->hasFocus());
+    act("Cut1")->trigger();
+    selectRemote({"dest"});
+    act("Remote_Paste")->trigger();
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(here + "/dest/m3"); }, 15000));
+    for (const char* name : {"m1", "m2", "m3"}) {
+        EXPECT_EQ(readFile(here + "/dest/" + name), QByteArray(name));
+        EXPECT_FALSE(QFileInfo::exists(here + "/" + name)) << name;
+    }
+    ASSERT_TRUE(remoteShows("m1", false));
+
+    // A row dragged within the list onto a folder row moves into it.
+    selectRemote({"alone"});
+    std::unique_ptr<QMimeData> drag(DragData::fromRemoteList({{"alone", "0.01", false}}));
+    const QRect dest2 = remoteList()->visualItemRect(remoteRow("dest2"));
+    ASSERT_TRUE(dropOn(remoteList()->viewport(), dest2.center(), drag.get()));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(here + "/dest2/alone"); }, 15000));
+    EXPECT_FALSE(QFileInfo::exists(here + "/alone"));
+}
+
+TEST_P(LocalWindowTest, DownloadWithTheVolumeListShownAsksForALocalFolder) {
+    writeFile(server.root + "/f.bin", "f");
+    connectSession();
+    pane()->ListDrives();
+    ASSERT_TRUE(remoteShows("f.bin"));
+    selectRemote({"f.bin"});
+    act("Remote_Download")->trigger();
+    EXPECT_EQ(takeMessage(), QStringLiteral("Please Choose Valid Local Path for Downloading"));
+    EXPECT_EQ(queued(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, LocalWindowTest, ::testing::Values("pyftpdlib", "vsftpd"));
+
+// ---------------------------------------------------------------------------------
+// Local file operations, no server.
+
+class LocalOperationsTest : public ::testing::Test, public PaneFixture {
+protected:
+    void SetUp() override {
+        root = QDir(AppPaths::programDir()).filePath(QStringLiteral("../local-operations"));
+        QDir(root).removeRecursively();
+        QDir().mkpath(root);
+    }
+    QString root;
+};
+
+TEST_F(LocalOperationsTest, CopyAndPasteIntoAFolderRowThenFromAFileManagersClipboard) {
+    writeFile(root + "/src/f1.txt", "one");
+    writeFile(root + "/src/f2.bin", pattern(3 << 20, 7));
+    QDir().mkpath(root + "/dst");
+    pane()->ListFolder(root);
+    const QModelIndex src = localRow("src");
+    localList()->expand(src);
+    ASSERT_EQ(model().rowCount(src), 2);
+    selectLocal({localRow("f1.txt", src), localRow("f2.bin", src)});
+    ASSERT_TRUE(act("Local_Copy")->isEnabled());
+    act("Local_Copy")->trigger();
+    EXPECT_TRUE(act("Paste1")->isEnabled());
+    selectLocal({localRow("dst")});
+    act("Local_Paste")->trigger();
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(root + "/dst/f2.bin"); }, 20000));
+    ASSERT_TRUE(waitFor([&] { return readFile(root + "/dst/f2.bin").size() == (3 << 20); }));
+    EXPECT_EQ(readFile(root + "/dst/f1.txt"), QByteArray("one"));
+    EXPECT_EQ(readFile(root + "/dst/f2.bin"), pattern(3 << 20, 7));
+    EXPECT_FALSE(act("Local_Paste")->isEnabled());
+    EXPECT_FALSE(act("Paste1")->isEnabled());
+
+    // What a file manager put on the clipboard: a cut of a file elsewhere.
+    writeFile(root + "/elsewhere/moved.txt", "moved");
+    auto* data = new QMimeData;
+    data->setData("x-special/gnome-copied-files",
+                  "cut\n" + QUrl::fromLocalFile(root + "/elsewhere/moved.txt").toEncoded());
+    QApplication::clipboard()->setMimeData(data);
+    selectLocal({localRow("dst")});
+    act("Local_Paste")->trigger();
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(root + "/dst/moved.txt"); }));
+    EXPECT_FALSE(QFileInfo::exists(root + "/elsewhere/moved.txt"));
+
+    // A file of the same name: the program asks, and "Skip" keeps the file there.
+    writeFile(root + "/src/f1.txt", "changed");
+    localList()->collapse(localRow("src"));
+    pane()->ListFolder(root);
+    localList()->expand(localRow("src"));
+    selectLocal({localRow("f1.txt", localRow("src"))});
+    act("Local_Copy")->trigger();
+    QString asked;
+    onNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) return;
+        asked = box->text();
+        box->findChild<QAbstractButton*>("skip")->click();
+    });
+    selectLocal({localRow("dst")});
+    act("Local_Paste")->trigger();
+    ASSERT_TRUE(waitFor([&] { return !asked.isEmpty(); }));
+    EXPECT_TRUE(asked.contains("f1.txt")) << asked.toStdString();
+    spinFor(100);
+    EXPECT_EQ(readFile(root + "/dst/f1.txt"), QByteArray("one"));
+}
+
+TEST_F(LocalOperationsTest, PasteRefusesTheVolumeListAndAFolderIntoItself) {
+    QDir().mkpath(root + "/a/b");
+    pane()->ListDrives();
+    act("Local_Paste")->setEnabled(true);
+    localList()->setFocus();
+    localList()->clearSelection();
+    act("Local_Paste")->trigger();
+    EXPECT_EQ(takeMessage(),
+              QStringLiteral("You Cannot Paste any item over here\nPlease Choose Some Valid Folder..."));
+    EXPECT_TRUE(act("Local_Paste")->isEnabled());
+
+    pane()->ListFolder(root);
+    selectLocal({localRow("a")});
+    ASSERT_TRUE(act("Local_Copy")->isEnabled());
+    act("Local_Copy")->trigger();
+    const QModelIndex a = localRow("a");
+    localList()->expand(a);
+    selectLocal({localRow("b", a)});
+    act("Local_Paste")->trigger();
+    const QString refusal = takeMessage();
+    EXPECT_TRUE(refusal.contains("cannot be pasted into itself")) << refusal.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(root + "/a/b/a"));
+}
+
+TEST_F(LocalOperationsTest, DeleteGoesIntoTheTrashAndRowsFromTwoFoldersAreRefused) {
+    writeFile(root + "/one/x.txt", "x");
+    writeFile(root + "/two/y.txt", "y");
+    pane()->ListFolder(root);
+    const QModelIndex one = localRow("one"), two = localRow("two");
+    localList()->expand(one);
+    localList()->expand(two);
+    selectLocal({localRow("x.txt", one), localRow("y.txt", two)});
+    act("Local_Delete")->trigger();
+    EXPECT_EQ(takeMessage(),
+              QStringLiteral("Multiple Files present in different directories cannot be deleted"));
+    EXPECT_TRUE(QFileInfo::exists(root + "/one/x.txt"));
+
+    selectLocal({localRow("x.txt", localRow("one"))});
+    answerNextQuestion(QMessageBox::Yes);
+    act("Local_Delete")->trigger();
+    EXPECT_FALSE(QFileInfo::exists(root + "/one/x.txt"));
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files/x.txt";
+    EXPECT_EQ(readFile(trash), QByteArray("x"));
+    // The refreshed folder no longer shows it.
+    EXPECT_EQ(model().rowCount(localRow("one")), 0);
+
+    // "No" deletes nothing.
+    selectLocal({localRow("two")});
+    answerNextQuestion(QMessageBox::No);
+    act("Local_Delete")->trigger();
+    EXPECT_TRUE(QFileInfo::exists(root + "/two/y.txt"));
+}
+
+TEST_F(LocalOperationsTest, RenameInPlaceNewFolderAndGoingUpToTheVolumes) {
+    QDir().mkpath(root + "/a/b");
+    pane()->ListFolder(root + "/a");
+    selectLocal({localRow("b")});
+    act("Local_Rename")->trigger();
+    // While the name is edited Del is the editor's.
+    EXPECT_TRUE(act("Local_Delete")->shortcut().isEmpty());
+    auto* editor = localList()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->setText("c");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(root + "/a/c").isDir(); }));
+    EXPECT_FALSE(QFileInfo::exists(root + "/a/b"));
+    EXPECT_EQ(act("Local_Delete")->shortcut(), QKeySequence(Qt::Key_Delete));
+    ASSERT_TRUE(waitFor([&] { return model().rowCount() == 1 && model().entry(model().index(0, 0)).name == "c"; }));
+
+    onNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        if (!dialog) return;
+        dialog->setTextValue("made");
+        dialog->accept();
+    });
+    localList()->setFocus();
+    localList()->clearSelection();
+    spinFor(5);
+    pane()->NewFolder();
+    EXPECT_TRUE(QFileInfo(root + "/a/made").isDir());
+
+    // Up and up until the volumes: the label is empty there.
+    auto* up = control<QToolButton>(w.get(), "go_up");
+    auto* label = control<QLabel>(w.get(), "curr_dir");
+    EXPECT_EQ(label->toolTip(), root + "/a/");
+    for (int i = 0; i < 64 && !pane()->CurrentFolder().isEmpty(); ++i)
+        up->click();
+    EXPECT_TRUE(pane()->CurrentFolder().isEmpty());
+    EXPECT_TRUE(label->text().isEmpty());
+    ASSERT_GT(model().rowCount(), 0);
+    EXPECT_EQ(model().entry(model().index(0, 0)).path, QStringLiteral("/"));
+    EXPECT_EQ(model().entry(model().index(0, 0)).kind, LocalEntry::Volume);
+    // A double-click on a volume lists it.
+    localList()->doubleClicked(model().index(0, 0));
+    EXPECT_EQ(pane()->CurrentFolder(), QStringLiteral("/"));
+}
+
+TEST_F(LocalOperationsTest, ViewStartsTheEditorWithThePath) {
+    writeFile(root + "/v/binary.bin", pattern(100, 9));
+    const QString record = root + "/editor-args";
+    const QString script = root + "/editor.sh";
+    writeFile(script, ("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + "'\n").toUtf8());
+    QFile::setPermissions(script, QFileDevice::Permissions(0x7700));
+    qputenv("QUILLON_EDITOR", script.toUtf8());
+    pane()->ListFolder(root + "/v");
+    selectLocal({localRow("binary.bin")});
+    act("Local_View")->trigger();
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(record); }));
+    ASSERT_TRUE(waitFor([&] { return readFile(record).endsWith('\n'); }));
+    EXPECT_EQ(readFile(record), (root + "/v/binary.bin\n").toUtf8());
+    qunsetenv("QUILLON_EDITOR");
+}
+
+} // namespace
