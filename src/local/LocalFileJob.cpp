@@ -12,7 +12,6 @@
 namespace {
 
 constexpr qint64 kChunk = 1 << 20;
-constexpr int kSliceMs = 20;
 
 QString parentOf(const QString& path) {
     return Local_Browse::ParentFolder(path);
@@ -162,7 +161,7 @@ void LocalFileJob::planTree(const QString& from, const QString& to) {
 void LocalFileJob::runSlice() {
     QElapsedTimer slice;
     slice.start();
-    while (!m_cancelled && slice.elapsed() < kSliceMs) {
+    for (bool first = true; !m_cancelled && (first || slice.elapsed() < m_sliceMs); first = false) {
         if (m_nextSource < m_sources.size()) {
             plan(m_sources[m_nextSource]);
             ++m_nextSource;

@@ -35,6 +35,8 @@ public:
     // for the rest of the job. Unset: entries that exist are skipped.
     std::function<Answer(const QString& existingPath, bool* forAll)> askExisting;
 
+    // How long one turn of the loop may copy (at least one step runs per turn).
+    void setSliceMs(int ms) { m_sliceMs = ms; }
     void start();
     void cancel();
     bool isRunning() const { return m_running; }
@@ -77,5 +79,6 @@ private:
     QString m_current;
     QStringList m_errors;
     QList<qsizetype> m_failedSources;
+    int m_sliceMs = 20;
     bool m_running = false, m_cancelled = false, m_planned = false;
 };

@@ -110,7 +110,8 @@ void onNextModal(std::function<void(QWidget*)> action) {
 
 // Sends a drag over `at` of the viewport and, when it was accepted, the drop.
 bool dropOn(QWidget* viewport, const QPoint& at, QMimeData* data) {
-    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                          Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
     QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
@@ -170,14 +171,15 @@ public:
         focus(localList());
         localList()->clearSelection();
         for (const QModelIndex& r : rows) {
-            localList()->selectionModel()->setCurrentIndex(
-                r, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            localList()->selectionModel()->setCurrentIndex(r, QItemSelectionModel::Select |
+                                                                  QItemSelectionModel::Rows);
         }
         spinFor(5);
     }
     QTreeWidgetItem* remoteRow(const QString& name) const {
         for (int i = 0; i < remoteList()->topLevelItemCount(); ++i) {
-            if (remoteList()->topLevelItem(i)->text(0) == name) return remoteList()->topLevelItem(i);
+            if (remoteList()->topLevelItem(i)->text(0) == name)
+                return remoteList()->topLevelItem(i);
         }
         return nullptr;
     }
@@ -299,7 +301,8 @@ TEST_P(LocalWindowTest, UploadOfAFolderRowAndDownloadsInTheLoginFolderAndASubfol
     ASSERT_TRUE(act("Download_Button")->isEnabled());
     act("Download_Button")->trigger();
     ASSERT_EQ(queued(), 3u);
-    EXPECT_TRUE(QString::fromUtf8(queue_manager::GetField(top(2), "remote_path")).endsWith("/sub/s.bin"));
+    EXPECT_TRUE(
+        QString::fromUtf8(queue_manager::GetField(top(2), "remote_path")).endsWith("/sub/s.bin"));
     ASSERT_TRUE(finished(top(2), DownloadDone)) << top(2)->state();
     EXPECT_EQ(readFile(local + "/s.bin"), pattern(70000, 2));
 }
@@ -316,7 +319,8 @@ TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) 
     control<QToolButton>(w.get(), "Queue_ToggleProcessing")->click();
 
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(local + "/drop/two.txt"), QUrl::fromLocalFile(local + "/drop/folder"),
+    data.setUrls({QUrl::fromLocalFile(local + "/drop/two.txt"),
+                  QUrl::fromLocalFile(local + "/drop/folder"),
                   QUrl::fromLocalFile(local + "/drop/one.bin")});
     QWidget* viewport = remoteList()->viewport();
     ASSERT_TRUE(dropOn(viewport, QPoint(5, viewport->height() - 3), &data));
@@ -326,7 +330,8 @@ TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) 
         EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(i), "remote_path")),
                   D() + u'/' + QLatin1String(names[i]));
     }
-    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")), local + "/drop/folder/");
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")),
+              local + "/drop/folder/");
     control<QToolButton>(w.get(), "Queue_ToggleProcessing")->click();
     ASSERT_TRUE(finished(top(0), UploadDone));
     ASSERT_TRUE(finished(top(1), UploadFolderDone));
@@ -346,7 +351,8 @@ TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) 
     EXPECT_FALSE(dropOn(viewport, QPoint(5, viewport->height() - 3), &text));
 }
 
-TEST_P(LocalWindowTest, RowsDraggedBetweenTheListsUploadAndDownloadIntoTheFolderRowUnderThePointer) {
+TEST_P(LocalWindowTest,
+       RowsDraggedBetweenTheListsUploadAndDownloadIntoTheFolderRowUnderThePointer) {
     makeDir(server.root + "/in");
     writeFile(server.root + "/get.bin", pattern(12345, 5));
     writeFile(local + "/put.bin", pattern(4321, 6));
@@ -360,7 +366,8 @@ TEST_P(LocalWindowTest, RowsDraggedBetweenTheListsUploadAndDownloadIntoTheFolder
     const QRect inRow = remoteList()->visualItemRect(remoteRow("in"));
     ASSERT_TRUE(dropOn(remoteList()->viewport(), inRow.center(), up.get()));
     ASSERT_EQ(queued(), 1u);
-    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")), join("in/put.bin"));
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")),
+              join("in/put.bin"));
     ASSERT_TRUE(finished(top(0), UploadDone));
     EXPECT_EQ(readFile(onDisk("in/put.bin")), pattern(4321, 6));
 
@@ -371,7 +378,8 @@ TEST_P(LocalWindowTest, RowsDraggedBetweenTheListsUploadAndDownloadIntoTheFolder
     const QRect dlRow = localList()->visualRect(localRow("dl"));
     ASSERT_TRUE(dropOn(localList()->viewport(), dlRow.center(), down.get()));
     ASSERT_EQ(queued(), 2u);
-    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")), local + "/dl/get.bin");
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")),
+              local + "/dl/get.bin");
     ASSERT_TRUE(finished(top(1), DownloadDone));
     EXPECT_EQ(readFile(local + "/dl/get.bin"), pattern(12345, 5));
     // A file row is no drop target for a download.
@@ -393,8 +401,9 @@ TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
     act("Remote_Cut")->trigger();
     ASSERT_TRUE(act("Remote_Paste")->isEnabled());
     act("Remote_Paste")->trigger();
-    EXPECT_EQ(takeMessage(),
-              QStringLiteral("Source and Destination are same, Please Choose different destination"));
+    EXPECT_EQ(
+        takeMessage(),
+        QStringLiteral("Source and Destination are same, Please Choose different destination"));
 
     // Three rows cut with the Edit menu, pasted onto the folder row "dest": all move.
     selectRemote({"m1", "m2", "m3"});
@@ -505,8 +514,9 @@ TEST_F(LocalOperationsTest, PasteRefusesTheVolumeListAndAFolderIntoItself) {
     localList()->setFocus();
     localList()->clearSelection();
     act("Local_Paste")->trigger();
-    EXPECT_EQ(takeMessage(),
-              QStringLiteral("You Cannot Paste any item over here\nPlease Choose Some Valid Folder..."));
+    EXPECT_EQ(
+        takeMessage(),
+        QStringLiteral("You Cannot Paste any item over here\nPlease Choose Some Valid Folder..."));
     EXPECT_TRUE(act("Local_Paste")->isEnabled());
 
     pane()->ListFolder(root);
@@ -566,7 +576,8 @@ TEST_F(LocalOperationsTest, RenameInPlaceNewFolderAndGoingUpToTheVolumes) {
     ASSERT_TRUE(waitFor([&] { return QFileInfo(root + "/a/c").isDir(); }));
     EXPECT_FALSE(QFileInfo::exists(root + "/a/b"));
     EXPECT_EQ(act("Local_Delete")->shortcut(), QKeySequence(Qt::Key_Delete));
-    ASSERT_TRUE(waitFor([&] { return model().rowCount() == 1 && model().entry(model().index(0, 0)).name == "c"; }));
+    ASSERT_TRUE(waitFor(
+        [&] { return model().rowCount() == 1 && model().entry(model().index(0, 0)).name == "c"; }));
 
     onNextModal([](QWidget* modal) {
         auto* dialog = qobject_cast<QInputDialog*>(modal);
