@@ -1,7 +1,6 @@
 #include "LocalBrowse.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -9,6 +8,9 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QStorageInfo>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -78,16 +80,28 @@ QList<LocalEntry> Local_Browse::ListFolder(const QString& path, bool asCurrent) 
     const QString folder = WithTrailingSlash(path);
     if (asCurrent) m_current = folder;
     QList<LocalEntry> entries;
-    // Without QDir::Hidden dot files are left out; without QDir::System so are sockets,
-    // devices, pipes and broken links.
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) return entries;
+    const int fd = ::dirfd(dir);
+    while (const dirent* d = ::readdir(dir)) {
+        // Hidden entries (and "." and "..") are left out.
+        if (d->d_name[0] == '.') continue;
+        bool isDir = d->d_type == DT_DIR;
+        bool isFile = d->d_type == DT_REG;
+        struct stat st {};
+        bool stated = false;
+        if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+            // Links count as what they point to; broken ones are left out.
+            if (::fstatat(fd, d->d_name, &st, 0) != 0) continue;
+            stated = true;
+            isDir = S_ISDIR(st.st_mode);
+            isFile = S_ISREG(st.st_mode);
+        }
+        // Sockets, pipes and devices are no files to show.
+        if (!isDir && !isFile) continue;
         LocalEntry e;
-        e.name = info.fileName();
-        e.modified = info.lastModified();
-        if (info.isDir()) {
+        e.name = QFile::decodeName(d->d_name);
+        if (isDir) {
             e.kind = LocalEntry::Folder;
             e.path = folder + e.name + u'/';
             e.type = kFolderType;
@@ -95,12 +109,28 @@ QList<LocalEntry> Local_Browse::ListFolder(const QString& path, bool asCurrent) 
         } else {
             e.kind = LocalEntry::File;
             e.path = folder + e.name;
-            e.size = info.size();
-            TypeOf(e.name, &e.type, &e.iconName);
+        }
+        if (stated) {
+            e.stated = true;
+            e.size = isFile ? qint64(st.st_size) : 0;
+            e.modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec)
+                             .addMSecs(st.st_mtim.tv_nsec / 1000000);
         }
         entries.append(std::move(e));
     }
+    ::closedir(dir);
     return entries;
+}
+
+void Local_Browse::Complete(LocalEntry& entry) {
+    if (entry.kind == LocalEntry::File && entry.type.isEmpty())
+        TypeOf(entry.name, &entry.type, &entry.iconName);
+    if (entry.stated) return;
+    entry.stated = true;
+    if (entry.kind == LocalEntry::Volume) return;
+    const QFileInfo info(StripTrailingSlash(entry.path));
+    entry.size = entry.kind == LocalEntry::File ? info.size() : 0;
+    entry.modified = info.lastModified();
 }
 
 bool Local_Browse::IsDriveRoot(const QString& path) const {

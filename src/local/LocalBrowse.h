@@ -15,7 +15,11 @@ struct LocalEntry {
     QString path;     // full path; folders and volumes end in "/"
     QString type;     // type name; "File Folder" for folders
     QString iconName; // the desktop's icon name for the type, "" when it has none
-    qint64 size = 0;  // bytes (files only)
+    // A file's size, time and type are found when first asked for (Local_Browse::
+    // Complete): a folder of 100,000 files lists without 100,000 stat calls and type
+    // lookups.
+    bool stated = false;
+    qint64 size = 0; // bytes (files only)
     QDateTime modified;
 
     bool isFolder() const { return kind != File; }
@@ -48,6 +52,8 @@ public:
     static QString WithTrailingSlash(const QString& path);
     // The name part of a path ("/a/b/" gives "b").
     static QString NamePart(const QString& path);
+    // Fills in the entry's size, modification time and type.
+    static void Complete(LocalEntry& entry);
     // Renames a file or folder; false when the old path does not exist or the rename
     // fails.
     static bool Rename(const QString& oldPath, const QString& newPath);

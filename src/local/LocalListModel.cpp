@@ -78,7 +78,9 @@ bool LocalListModel::isListed(const QModelIndex& row) const {
 }
 
 const LocalEntry& LocalListModel::entry(const QModelIndex& index) const {
-    return node(index)->entry;
+    Node* n = node(index);
+    Local_Browse::Complete(n->entry);
+    return n->entry;
 }
 
 QModelIndex LocalListModel::findPath(const QString& path) const {
@@ -126,7 +128,7 @@ bool LocalListModel::hasChildren(const QModelIndex& parent) const {
 
 QVariant LocalListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    const LocalEntry& e = node(index)->entry;
+    const LocalEntry& e = entry(index);
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         switch (index.column()) {
         case FullPath:
@@ -204,6 +206,10 @@ void LocalListModel::sort(int column, Qt::SortOrder order) {
 
 void LocalListModel::sortChildren(Node* parent) {
     auto& children = parent->children;
+    if (m_sortColumn != Name && m_sortColumn != FullPath) {
+        for (auto& child : children)
+            Local_Browse::Complete(child->entry);
+    }
     const bool descending = m_sortOrder == Qt::DescendingOrder;
     auto ordered = [descending](auto less) {
         return [less, descending](const std::unique_ptr<Node>& a, const std::unique_ptr<Node>& b) {

@@ -28,6 +28,7 @@ public:
     // Whether the row's folder has been listed under it.
     bool isListed(const QModelIndex& row) const;
 
+    // The row's entry, its size and time read from the file system on first use.
     const LocalEntry& entry(const QModelIndex& index) const;
     // The row (column 0) whose path is `path`, or an invalid index.
     QModelIndex findPath(const QString& path) const;

@@ -38,6 +38,9 @@ TEST(LocalBrowse, AFolderListsItsEntriesWithoutHiddenOnesAndWithTheirTexts) {
     writeFile(root + "half.bin", 512);
     writeFile(root + "report.qqzz", 10);
     writeFile(root + "noext", 2048);
+    // Links count as what they point to; a broken one is left out.
+    ASSERT_TRUE(QFile::link(root + "sub", root + "to-sub"));
+    ASSERT_TRUE(QFile::link(root + "nowhere", root + "broken"));
     writeFile(root + ".hidden", 1);
     QDir().mkpath(root + "sub");
     QDir().mkpath(root + ".config");
@@ -51,20 +54,27 @@ TEST(LocalBrowse, AFolderListsItsEntriesWithoutHiddenOnesAndWithTheirTexts) {
     for (const LocalEntry& e : entries)
         names << e.name;
     names.sort();
-    EXPECT_EQ(names, (QStringList{"half.bin", "noext", "report.qqzz", "sub"}));
+    EXPECT_EQ(names, (QStringList{"half.bin", "noext", "report.qqzz", "sub", "to-sub"}));
+    EXPECT_TRUE(find(entries, "to-sub")->isFolder());
 
-    const LocalEntry* half = find(entries, "half.bin");
-    ASSERT_TRUE(half);
-    EXPECT_EQ(half->path, root + "half.bin");
-    EXPECT_EQ(Local_Browse::SizeText(half->size), QStringLiteral("0.50"));
-    EXPECT_FALSE(half->isFolder());
+    const LocalEntry* listed = find(entries, "half.bin");
+    ASSERT_TRUE(listed);
+    // Size and time are read when first needed.
+    LocalEntry half = *listed;
+    Local_Browse::Complete(half);
+    EXPECT_EQ(half.path, root + "half.bin");
+    EXPECT_EQ(Local_Browse::SizeText(half.size), QStringLiteral("0.50"));
+    EXPECT_TRUE(half.modified.isValid());
+    EXPECT_FALSE(half.isFolder());
     const LocalEntry* sub = find(entries, "sub");
     ASSERT_TRUE(sub);
     EXPECT_EQ(sub->path, root + "sub/");
     EXPECT_EQ(sub->type, Local_Browse::kFolderType);
     EXPECT_TRUE(sub->isFolder());
     // A type the desktop does not know: the extension + " File".
-    EXPECT_EQ(find(entries, "report.qqzz")->type, QStringLiteral("QQZZ File"));
+    LocalEntry report = *find(entries, "report.qqzz");
+    Local_Browse::Complete(report);
+    EXPECT_EQ(report.type, QStringLiteral("QQZZ File"));
     EXPECT_EQ(Local_Browse::SizeText(1264199), QStringLiteral("1234.57"));
 }
 
@@ -128,6 +138,7 @@ LocalEntry entry(const QString& name, bool folder, qint64 size, const QString& t
     e.size = size;
     e.type = type;
     e.modified = modified;
+    e.stated = true;
     return e;
 }
 
