@@ -83,7 +83,10 @@ int main(int argc, char** argv) {
     QDir().mkpath(big);
     const char* kinds[] = {".txt", ".jpg", ".bin", ".tar.gz", ""};
     for (int i = 0; i < kEntries; ++i)
-        touch(big + QStringLiteral("/file_%1%2").arg(i, 6, 10, QLatin1Char('0')).arg(QLatin1String(kinds[i % 5])), 0);
+        touch(big + QStringLiteral("/file_%1%2")
+                        .arg(i, 6, 10, QLatin1Char('0'))
+                        .arg(QLatin1String(kinds[i % 5])),
+              0);
 
     {
         LocalPane pane;

@@ -565,6 +565,10 @@ void TMainform::ShowStatus(const QString& text) {
     m_statusLeft->setToolTip(text);
 }
 
+void TMainform::OpenLocalFolder(const QString& folder) {
+    m_localPane->GoTo(folder);
+}
+
 void TMainform::SetIdleControls(bool idle) {
     // Upload follows the local selection again once the session is idle.
     if (idle && m_localPane->listHasFocus()) m_localPane->updateCommands();

@@ -91,6 +91,7 @@ public:
     void SetSessionControls(bool connected) override;
     void SetIdleControls(bool idle) override;
     void ShowStatus(const QString& text) override;
+    void OpenLocalFolder(const QString& folder) override;
 
     // Shows the window and brings it to the front (the tray's "Open", a second start).
     void BringToFront();

@@ -96,6 +96,7 @@ void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
         return;
     }
     m_localDirectory = localDirectory;
+    if (!localDirectory.isEmpty()) m_controls.OpenLocalFolder(localDirectory);
     m_loggedIn = false;
     BindRequestDone();
     m_client.SetHostName(host);

@@ -33,4 +33,6 @@ public:
     virtual void SetIdleControls(bool idle) = 0;
     // The session's state in words: connecting, connected, or why it is not.
     virtual void ShowStatus(const QString& text) = 0;
+    // A site's local folder, opened in the local pane when its session opens.
+    virtual void OpenLocalFolder(const QString& folder) { (void)folder; }
 };

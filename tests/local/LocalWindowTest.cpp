@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QDragEnterEvent>
@@ -604,6 +605,62 @@ TEST_F(LocalOperationsTest, RenameInPlaceNewFolderAndGoingUpToTheVolumes) {
     EXPECT_EQ(model().entry(model().index(0, 0)).kind, LocalEntry::Volume);
     // A double-click on a volume lists it.
     localList()->doubleClicked(model().index(0, 0));
+    EXPECT_EQ(pane()->CurrentFolder(), QStringLiteral("/"));
+}
+
+TEST_F(LocalOperationsTest, ASessionsLocalFolderTheDesktopPropertiesAndTheSelectionCommands) {
+    writeFile(root + "/site/a.txt", QByteArray(512, 'a'));
+    writeFile(root + "/site/b.txt", "b");
+    QDir().mkpath(root + "/site/c");
+    // A site's local folder opens with its session (the server need not answer).
+    const QString port = QString::number(freePort());
+    w->Navigation()->OpenSession("127.0.0.1", "u", "p", port, "/", root + "/site", 0);
+    EXPECT_EQ(pane()->CurrentFolder(), root + "/site/");
+    w->Navigation()->CloseSession();
+    w->Navigation()->OpenSession("127.0.0.1", "u", "p", port, "/", root + "/nowhere", 0);
+    EXPECT_EQ(takeMessage(), u'"' + root + "/nowhere\" not found");
+    EXPECT_EQ(pane()->CurrentFolder(), root + "/site/");
+    w->Navigation()->CloseSession();
+
+    // Show Desktop lists the desktop folder of the user's folders file.
+    const QString desktop = root + "/MyDesktop";
+    QDir().mkpath(desktop);
+    writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/user-dirs.dirs",
+              ("XDG_DESKTOP_DIR=\"" + desktop + "\"\n").toUtf8());
+    selectLocal({localRow("a.txt")});
+    act("Local_ShowDesktop")->trigger();
+    EXPECT_EQ(pane()->CurrentFolder(), desktop + u'/');
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/user-dirs.dirs");
+
+    // Properties of a file.
+    pane()->ListFolder(root + "/site");
+    selectLocal({localRow("a.txt")});
+    act("Local_Properties")->trigger();
+    auto* properties = control<QDialog>(w.get(), "local_properties");
+    EXPECT_EQ(control<QLabel>(properties, "property_name")->text(), QStringLiteral("a.txt"));
+    EXPECT_TRUE(control<QLabel>(properties, "property_size")->text().contains("512 bytes"));
+    EXPECT_EQ(control<QLabel>(properties, "property_permissions")->text().size(), 9);
+    properties->close();
+
+    // Select All, then Invert Select: nothing is left selected; Invert again: all.
+    act("Local_SelectAll")->trigger();
+    EXPECT_EQ(pane()->SelectedPaths().size(), 3);
+    act("Local_InvertSelect")->trigger();
+    EXPECT_TRUE(pane()->SelectedPaths().isEmpty());
+    selectLocal({localRow("b.txt")});
+    act("Local_InvertSelect")->trigger();
+    QStringList inverted = pane()->SelectedPaths();
+    inverted.sort();
+    EXPECT_EQ(inverted, (QStringList{root + "/site/a.txt", root + "/site/c/"}));
+    // Several rows: no rename, no properties.
+    EXPECT_FALSE(act("Local_Rename")->isEnabled());
+    EXPECT_FALSE(act("Local_Properties")->isEnabled());
+    EXPECT_TRUE(act("Local_Delete")->isEnabled());
+
+    // The volume box lists the chosen volume's root.
+    auto* volumes = control<QComboBox>(w.get(), "localadd");
+    ASSERT_GT(volumes->count(), 0);
+    volumes->activated(0);
     EXPECT_EQ(pane()->CurrentFolder(), QStringLiteral("/"));
 }
 
