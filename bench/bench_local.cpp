@@ -1,9 +1,11 @@
-// The local pane offscreen: a folder of 100,000 files listed into it (cold and warm), and
+// The local pane offscreen: a folder of 100,000 files listed into it (cold and warm); a
+// 1 GiB file copied by the paste job beside cp, with the longest stall of the loop; and
 // drops onto the remote pane of the main window logged in to pyftpdlib on loopback: a
 // local folder tree of 2,000 files (until the workers have queued every file of it) and
 // 2,000 files dropped from a file manager (until they are queued).
 #include "DragData.h"
 #include "LocalBrowse.h"
+#include "LocalFileJob.h"
 #include "LocalListModel.h"
 #include "LocalPane.h"
 #include "Main.h"
@@ -18,7 +20,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -113,6 +117,52 @@ int main(int argc, char** argv) {
             std::printf("local_listing_%s_time: %.3f s\n", pass, shown);
         }
         std::printf("local_listing_entries: %d entries\n", kEntries);
+    }
+
+    // A 1 GiB file copied by the paste job, beside cp, with the longest gap of a 1 ms
+    // timer while it runs: how long the window could not answer.
+    {
+        const QString source = scratch.path() + QStringLiteral("/gib.bin");
+        QFile f(source);
+        f.open(QIODevice::WriteOnly);
+        const QByteArray block(1 << 20, 'g');
+        for (int i = 0; i < 1024; ++i)
+            f.write(block);
+        f.close();
+        QDir().mkpath(scratch.path() + QStringLiteral("/copy"));
+        QElapsedTimer t;
+        t.start();
+        QProcess cp;
+        cp.start(QStringLiteral("cp"), {source, scratch.path() + QStringLiteral("/cp.bin")});
+        cp.waitForFinished(600000);
+        const double cpTime = seconds(t);
+        QFile::remove(scratch.path() + QStringLiteral("/cp.bin"));
+        LocalFileJob job(LocalFileJob::Copy, {source}, scratch.path() + QStringLiteral("/copy"));
+        QTimer tick;
+        tick.setInterval(1);
+        QElapsedTimer gap;
+        qint64 longest = 0;
+        QObject::connect(&tick, &QTimer::timeout,
+                         [&] { longest = std::max(longest, gap.restart()); });
+        t.restart();
+        gap.start();
+        tick.start();
+        job.start();
+        waitUntil([&] { return !job.isRunning(); }, 600000);
+        tick.stop();
+        const double jobTime = seconds(t);
+        if (!job.errors().isEmpty() ||
+            QFileInfo(scratch.path() + QStringLiteral("/copy/gib.bin")).size() !=
+                (qint64(1) << 30)) {
+            std::fprintf(stderr, "the copy failed\n");
+            return 1;
+        }
+        std::printf("local_copy_1gib_time: %.3f s\n", jobTime);
+        std::printf("local_copy_1gib_cp_time: %.3f s\n", cpTime);
+        std::printf("local_copy_1gib_vs_cp_ratio: %.2f\n", cpTime / jobTime);
+        std::printf("local_copy_longest_stall: %lld ms\n", longest);
+        QFile::remove(source);
+        QDir(scratch.path() + QStringLiteral("/copy")).removeRecursively();
     }
 
     // A tree of 2,000 files in 50 folders, and 2,000 loose files.

@@ -7,11 +7,15 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace {
 
-constexpr qint64 kChunk = 1 << 20;
+constexpr qint64 kChunk = 4 << 20;
 
 QString parentOf(const QString& path) {
     return Local_Browse::ParentFolder(path);
@@ -36,9 +40,7 @@ LocalFileJob::LocalFileJob(Mode mode, const QStringList& sources, const QString&
         m_sources.append(Local_Browse::StripTrailingSlash(s));
 }
 
-LocalFileJob::~LocalFileJob() {
-    if (m_out) m_out->cancelWriting();
-}
+LocalFileJob::~LocalFileJob() = default;
 
 QString LocalFileJob::Refusal(const QStringList& sources, const QString& targetFolder) {
     const QString target = Local_Browse::WithTrailingSlash(targetFolder);
@@ -215,51 +217,71 @@ bool LocalFileJob::copyChunk(Step& step) {
     if (!m_in) {
         m_current = QFileInfo(step.from).fileName();
         m_in = std::make_unique<QFile>(step.from);
-        m_out = std::make_unique<QSaveFile>(step.to);
-        if (!m_in->open(QIODevice::ReadOnly) || !m_out->open(QIODevice::WriteOnly)) {
+        const QFileInfo to(step.to);
+        m_out = std::make_unique<QTemporaryFile>(to.path() + QStringLiteral("/.") + to.fileName() +
+                                                 QStringLiteral(".XXXXXX.part"));
+        if (!m_in->open(QIODevice::ReadOnly) || !m_out->open()) {
             fail(QStringLiteral("\"%1\" could not be copied: %2")
                      .arg(step.from, m_in->isOpen() ? m_out->errorString() : m_in->errorString()));
             m_failedSources.append(step.source);
-            m_out->cancelWriting();
-            m_in.reset();
-            m_out.reset();
+            dropPartial();
             m_bytesDone += step.size;
             return true;
         }
     }
-    const QByteArray chunk = m_in->read(kChunk);
-    const bool readFailed = chunk.isEmpty() && !m_in->atEnd();
-    if (!chunk.isEmpty() && m_out->write(chunk) != chunk.size()) {
-        fail(QStringLiteral("\"%1\" could not be written: %2").arg(step.to, m_out->errorString()));
-    } else if (readFailed) {
-        fail(QStringLiteral("\"%1\" could not be read: %2").arg(step.from, m_in->errorString()));
-    } else {
-        m_bytesDone += chunk.size();
-        if (!m_in->atEnd()) return false;
-        const QDateTime modified = QFileInfo(*m_in).lastModified();
-        const QFileDevice::Permissions permissions = m_in->permissions();
-        m_in.reset();
-        if (m_out->commit()) {
-            m_out.reset();
-            QFile done(step.to);
-            done.setPermissions(permissions);
-            if (done.open(QIODevice::ReadOnly))
-                done.setFileTime(modified, QFileDevice::FileModificationTime);
-            return true;
+    // The kernel copies without the data passing through the program where it can;
+    // elsewhere a buffer does.
+    const int in = m_in->handle(), out = m_out->handle();
+    ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, size_t(kChunk), 0);
+    if (copied < 0 &&
+        (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+        if (m_buffer.size() != kChunk) m_buffer.resize(kChunk);
+        copied = ::read(in, m_buffer.data(), size_t(kChunk));
+        for (ssize_t written = 0; copied > 0 && written < copied;) {
+            const ssize_t n =
+                ::write(out, m_buffer.constData() + written, size_t(copied - written));
+            if (n < 0) {
+                copied = -1;
+                break;
+            }
+            written += n;
         }
-        fail(QStringLiteral("\"%1\" could not be written: %2").arg(step.to, m_out->errorString()));
     }
-    m_failedSources.append(step.source);
-    if (m_out) m_out->cancelWriting();
+    if (copied < 0) {
+        fail(QStringLiteral("\"%1\" could not be copied: %2")
+                 .arg(step.from, QString::fromLocal8Bit(std::strerror(errno))));
+        m_failedSources.append(step.source);
+        dropPartial();
+        return true;
+    }
+    m_bytesDone += copied;
+    if (copied > 0) return false;
+    // The end of the file: the copy takes its place under its name.
+    const QDateTime modified = QFileInfo(*m_in).lastModified();
+    m_out->setPermissions(m_in->permissions());
+    m_out->setFileTime(modified, QFileDevice::FileModificationTime);
+    const QString partial = m_out->fileName();
+    m_out->setAutoRemove(false);
+    m_out->close();
     m_in.reset();
     m_out.reset();
+    if (!renameOver(partial, step.to)) {
+        fail(QStringLiteral("\"%1\" could not be written: %2")
+                 .arg(step.to, QString::fromLocal8Bit(std::strerror(errno))));
+        m_failedSources.append(step.source);
+        QFile::remove(partial);
+    }
     return true;
 }
 
-void LocalFileJob::finish() {
-    if (m_out) m_out->cancelWriting();
+void LocalFileJob::dropPartial() {
+    // The temporary copy removes itself.
     m_in.reset();
     m_out.reset();
+}
+
+void LocalFileJob::finish() {
+    dropPartial();
     m_running = false;
     emit finished();
 }

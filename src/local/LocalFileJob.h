@@ -7,8 +7,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
-#include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <functional>
 #include <memory>
@@ -73,8 +73,13 @@ private:
     size_t m_next = 0;
     qsizetype m_nextSource = 0;
     std::optional<Answer> m_answerForAll;
+    void dropPartial();
+
+    // The file being copied, and its copy under a hidden temporary name in the target
+    // folder until it is complete.
     std::unique_ptr<QFile> m_in;
-    std::unique_ptr<QSaveFile> m_out;
+    std::unique_ptr<QTemporaryFile> m_out;
+    QByteArray m_buffer;
     qint64 m_bytesDone = 0, m_bytesTotal = 0;
     QString m_current;
     QStringList m_errors;

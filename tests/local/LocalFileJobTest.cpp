@@ -143,7 +143,7 @@ TEST_F(LocalFileJobTest, AMoveTakesTheEntriesAwayFromWhereTheyWere) {
 }
 
 TEST_F(LocalFileJobTest, CancelStopsMidFileAndLeavesNoPartialFile) {
-    writeFile(path("src/big.bin"), pattern(8 << 20, 4));
+    writeFile(path("src/big.bin"), pattern(32 << 20, 4));
     QDir().mkpath(path("dst"));
     LocalFileJob job(LocalFileJob::Copy, {path("src/big.bin")}, path("dst"));
     job.setSliceMs(0); // one chunk a turn
