@@ -12,6 +12,7 @@
 #include "NavigationManager.h"
 #include "QueueManager.h"
 #include "RealServers.h"
+#include "TestLoop.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,16 +60,6 @@ bool drop(QWidget* viewport, QMimeData* data) {
     QDropEvent event(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &event);
     return event.isAccepted();
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 } // namespace
@@ -148,7 +139,7 @@ int main(int argc, char** argv) {
         gap.start();
         tick.start();
         job.start();
-        waitUntil([&] { return !job.isRunning(); }, 600000);
+        waitFor([&] { return !job.isRunning(); }, 600000);
         tick.stop();
         const double jobTime = seconds(t);
         if (!job.errors().isEmpty() ||
@@ -196,7 +187,7 @@ int main(int argc, char** argv) {
     w.findChild<QLineEdit*>(QStringLiteral("quickport"))->setText(QString::number(server.port));
     w.findChild<QToolButton*>(QStringLiteral("quick_connect"))->click();
     auto* remoteList = w.findChild<QTreeWidget*>(QStringLiteral("remoteListView"));
-    if (!waitUntil([&] { return w.Navigation()->IsIdle() && remoteList->isEnabled(); }, 15000)) {
+    if (!waitFor([&] { return w.Navigation()->IsIdle() && remoteList->isEnabled(); }, 15000)) {
         std::fprintf(stderr, "no session\n");
         return 1;
     }
@@ -236,7 +227,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double dropped = seconds(t);
-    if (!waitUntil([&] { return countItems(queue.root()) >= 1 + 50 + 2000; }, 120000)) {
+    if (!waitFor([&] { return countItems(queue.root()) >= 1 + 50 + 2000; }, 120000)) {
         std::fprintf(stderr, "%d items queued\n", countItems(queue.root()));
         return 1;
     }

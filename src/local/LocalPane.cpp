@@ -2,6 +2,7 @@
 
 #include "ElidePath.h"
 #include "LocalListModel.h"
+#include "PopupMenu.h"
 #include "ToolButton.h"
 
 #include <QAction>
@@ -164,51 +165,44 @@ LocalPane::~LocalPane() {
     list->focusIn = nullptr;
 }
 
-QAction* LocalPane::menuAction(const char* name, const QString& text, const QKeySequence& key) {
-    QAction* a = m_menu->addAction(text);
-    a->setObjectName(QLatin1String(name));
-    if (!key.isEmpty()) a->setShortcut(key);
-    return a;
-}
-
 void LocalPane::buildMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("local_menu"));
-    m_upload = menuAction("Local_Upload", QStringLiteral("Upload"));
+    m_upload = addMenuAction(m_menu, "Local_Upload", QStringLiteral("Upload"));
     m_upload->setEnabled(false);
-    m_uploadZip = menuAction("Local_UploadAsZip", QStringLiteral("Upload As Zipped Archive"));
+    m_uploadZip =
+        addMenuAction(m_menu, "Local_UploadAsZip", QStringLiteral("Upload As Zipped Archive"));
     m_uploadZip->setVisible(false);
     m_uploadZip->setEnabled(false);
     m_menu->addSeparator();
-    m_open = menuAction("Local_Open", QStringLiteral("Open/Execute"),
-                        QKeySequence(Qt::ALT | Qt::Key_Return));
-    m_view =
-        menuAction("Local_View", QStringLiteral("View/Edit"), QKeySequence(Qt::ALT | Qt::Key_V));
-    m_showDesktop = menuAction("Local_ShowDesktop", QStringLiteral("Show Desktop"));
+    m_open = addMenuAction(m_menu, "Local_Open", QStringLiteral("Open/Execute"),
+                           QKeySequence(Qt::ALT | Qt::Key_Return));
+    m_view = addMenuAction(m_menu, "Local_View", QStringLiteral("View/Edit"),
+                           QKeySequence(Qt::ALT | Qt::Key_V));
+    m_showDesktop = addMenuAction(m_menu, "Local_ShowDesktop", QStringLiteral("Show Desktop"));
     m_menu->addSeparator();
-    m_cut = menuAction("Local_Cut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    m_copy = menuAction("Local_Copy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_paste = menuAction("Local_Paste", QStringLiteral("Paste"),
-                         QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    m_cut = addMenuAction(m_menu, "Local_Cut", QStringLiteral("Cut"),
+                          QKeySequence(Qt::CTRL | Qt::Key_X));
+    m_copy = addMenuAction(m_menu, "Local_Copy", QStringLiteral("Copy"),
+                           QKeySequence(Qt::CTRL | Qt::Key_C));
+    m_paste = addMenuAction(m_menu, "Local_Paste", QStringLiteral("Paste"),
+                            QKeySequence(Qt::SHIFT | Qt::Key_Insert));
     m_paste->setEnabled(false);
-    m_rename = menuAction("Local_Rename", QStringLiteral("Rename"), QKeySequence(Qt::Key_F2));
-    m_delete = menuAction("Local_Delete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
+    m_rename =
+        addMenuAction(m_menu, "Local_Rename", QStringLiteral("Rename"), QKeySequence(Qt::Key_F2));
+    m_delete = addMenuAction(m_menu, "Local_Delete", QStringLiteral("Delete"),
+                             QKeySequence(Qt::Key_Delete));
     m_menu->addSeparator();
-    m_newFolder = menuAction("Local_NewFolder", QStringLiteral("New Folder"),
-                             QKeySequence(Qt::ALT | Qt::Key_F));
+    m_newFolder = addMenuAction(m_menu, "Local_NewFolder", QStringLiteral("New Folder"),
+                                QKeySequence(Qt::ALT | Qt::Key_F));
     m_refreshAction =
-        menuAction("Local_Refresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
-    m_properties = menuAction("Local_Properties", QStringLiteral("Properties"));
+        addMenuAction(m_menu, "Local_Refresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5));
+    m_properties = addMenuAction(m_menu, "Local_Properties", QStringLiteral("Properties"));
     m_menu->addSeparator();
-    m_selectAll = menuAction("Local_SelectAll", QStringLiteral("Select All"),
-                             QKeySequence(Qt::CTRL | Qt::Key_A));
-    m_invertSelect = menuAction("Local_InvertSelect", QStringLiteral("Invert Select"));
-    for (QAction* a : m_menu->actions())
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    m_list->addActions(m_menu->actions());
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_menu->exec(m_list->viewport()->mapToGlobal(at)); });
+    m_selectAll = addMenuAction(m_menu, "Local_SelectAll", QStringLiteral("Select All"),
+                                QKeySequence(Qt::CTRL | Qt::Key_A));
+    m_invertSelect = addMenuAction(m_menu, "Local_InvertSelect", QStringLiteral("Invert Select"));
+    attachPopupMenu(m_list, m_menu);
     connect(m_upload, &QAction::triggered, this, [this] {
         const QStringList paths = SelectedPaths();
         if (!paths.isEmpty()) emit uploadRequested(paths);

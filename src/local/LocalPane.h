@@ -82,7 +82,6 @@ protected:
 
 private:
     void buildMenu();
-    QAction* menuAction(const char* name, const QString& text, const QKeySequence& key = {});
     void showCurrentFolder();
     void rowActivated(const QModelIndex& index);
     void unfold(const QModelIndex& index);

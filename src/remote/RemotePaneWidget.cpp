@@ -1,6 +1,7 @@
 #include "RemotePaneWidget.h"
 
 #include "NavigationManager.h"
+#include "PopupMenu.h"
 #include "ToolButton.h"
 
 #include <QAction>
@@ -107,43 +108,33 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     buildMenu();
 }
 
-QAction* RemotePaneWidget::menuAction(const char* name, const QString& text,
-                                      const QKeySequence& key) {
-    QAction* a = m_menu->addAction(text);
-    a->setObjectName(QLatin1String(name));
-    if (!key.isEmpty()) a->setShortcut(key);
-    return a;
-}
-
 void RemotePaneWidget::buildMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("remote_menu"));
-    m_download = menuAction("Remote_Download", QStringLiteral("Download"));
-    m_edit = menuAction("Remote_Edit", QStringLiteral("Edit"));
-    m_view = menuAction("Remote_View", QStringLiteral("View"));
-    m_open = menuAction("Remote_Open", QStringLiteral("Open"));
+    m_download = addMenuAction(m_menu, "Remote_Download", QStringLiteral("Download"));
+    m_edit = addMenuAction(m_menu, "Remote_Edit", QStringLiteral("Edit"));
+    m_view = addMenuAction(m_menu, "Remote_View", QStringLiteral("View"));
+    m_open = addMenuAction(m_menu, "Remote_Open", QStringLiteral("Open"));
     m_menu->addSeparator();
-    m_cut = menuAction("Remote_Cut", QStringLiteral("Cut"));
-    m_paste = menuAction("Remote_Paste", QStringLiteral("Paste"));
+    m_cut = addMenuAction(m_menu, "Remote_Cut", QStringLiteral("Cut"));
+    m_paste = addMenuAction(m_menu, "Remote_Paste", QStringLiteral("Paste"));
     m_paste->setEnabled(false); // until the first Cut
-    m_rename = menuAction("Remote_Rename", QStringLiteral("Rename"), Qt::Key_F2);
-    m_delete = menuAction("Remote_Delete", QStringLiteral("Delete"), Qt::Key_Delete);
+    m_rename = addMenuAction(m_menu, "Remote_Rename", QStringLiteral("Rename"), Qt::Key_F2);
+    m_delete = addMenuAction(m_menu, "Remote_Delete", QStringLiteral("Delete"), Qt::Key_Delete);
     m_menu->addSeparator();
-    m_newFolder = menuAction("Remote_NewFolder", QStringLiteral("New Directory"));
-    m_chmod = menuAction("Remote_CHMOD", QStringLiteral("CHMOD"));
-    m_refreshAction = menuAction("Remote_Refresh", QStringLiteral("Refresh"), Qt::Key_F5);
-    m_bookMark = menuAction("Remote_BookMark", QStringLiteral("BookMark Current Folder"));
+    m_newFolder = addMenuAction(m_menu, "Remote_NewFolder", QStringLiteral("New Directory"));
+    m_chmod = addMenuAction(m_menu, "Remote_CHMOD", QStringLiteral("CHMOD"));
+    m_refreshAction =
+        addMenuAction(m_menu, "Remote_Refresh", QStringLiteral("Refresh"), Qt::Key_F5);
+    m_bookMark =
+        addMenuAction(m_menu, "Remote_BookMark", QStringLiteral("BookMark Current Folder"));
     m_menu->addSeparator();
-    m_selectAll =
-        menuAction("Remote_SelectAll", QStringLiteral("Select All"), QKeySequence::SelectAll);
-    m_invertSelection = menuAction("Remote_InvertSelection", QStringLiteral("Invert Selection"));
+    m_selectAll = addMenuAction(m_menu, "Remote_SelectAll", QStringLiteral("Select All"),
+                                QKeySequence::SelectAll);
+    m_invertSelection =
+        addMenuAction(m_menu, "Remote_InvertSelection", QStringLiteral("Invert Selection"));
     // The shortcuts work while the remote list has the focus.
-    for (QAction* a : m_menu->actions())
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    m_list->addActions(m_menu->actions());
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_menu->exec(m_list->viewport()->mapToGlobal(at)); });
+    attachPopupMenu(m_list, m_menu);
     connect(m_download, &QAction::triggered, this, &RemotePaneWidget::Download);
     connect(m_cut, &QAction::triggered, this, &RemotePaneWidget::Cut);
     connect(m_paste, &QAction::triggered, this, &RemotePaneWidget::Paste);

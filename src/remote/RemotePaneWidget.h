@@ -69,7 +69,6 @@ protected:
 
 private:
     void buildMenu();
-    QAction* menuAction(const char* name, const QString& text, const QKeySequence& key = {});
     // Enter in the address box and a choice from its list can both report one request.
     void goToAddress(const QString& directory);
     QList<DraggedRemoteRow> selectedRows() const;

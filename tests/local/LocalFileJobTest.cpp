@@ -10,41 +10,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray pattern(qint64 size, quint32 seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (char& c : data)
-        c = char(gen.generate() & 0xff);
-    return data;
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// Every file under root with its bytes, by relative path.
-QMap<QString, QByteArray> tree(const QString& root) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(root).relativeFilePath(path), readFile(path));
-    }
-    return files;
-}
 
 bool run(LocalFileJob& job, int timeoutMs = 20000) {
     job.start();
@@ -67,7 +37,7 @@ TEST_F(LocalFileJobTest, CopiesFilesAndFolderTreesByteIdentical) {
     ASSERT_TRUE(run(job));
     EXPECT_TRUE(job.errors().isEmpty()) << job.errors().join('\n').toStdString();
     EXPECT_EQ(readFile(path("dst/a.bin")), pattern(3 << 20, 1));
-    EXPECT_EQ(tree(path("dst/tree")), tree(path("src/tree")));
+    EXPECT_EQ(fileTree(path("dst/tree")), fileTree(path("src/tree")));
     EXPECT_TRUE(QFileInfo(path("dst/tree/empty")).isDir());
     EXPECT_EQ(job.bytesDone(), job.bytesTotal());
     // The sources are still there after a copy.

@@ -32,47 +32,22 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray pattern(int size, quint32 seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (char& c : data)
-        c = char(gen.generate() & 0xff);
-    return data;
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-    f.close();
-    // vsftpd's user renames and replaces what the test wrote.
-    f.setPermissions(QFileDevice::Permissions(0x6666));
+// A file the servers' users may rename and replace.
+void writeShared(const QString& path, const QByteArray& data) {
+    writeFile(path, data);
+    QFile::setPermissions(path, QFileDevice::Permissions(0x6666));
 }
 
 // A folder the servers' users may write into.
 void makeDir(const QString& path) {
     QDir().mkpath(path);
     QFile::setPermissions(path, QFileDevice::Permissions(0x7777));
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QMap<QString, QByteArray> tree(const QString& root) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(root).relativeFilePath(path), readFile(path));
-    }
-    return files;
 }
 
 // The text of the message box the window shows (not waiting for an answer), closed.
@@ -92,21 +67,6 @@ QString takeMessage(int timeoutMs = 3000) {
         },
         timeoutMs);
     return text;
-}
-
-// Runs action on the next modal dialog once it is open (it runs its own loop, so the
-// action comes from a timer inside that loop).
-void onNextModal(std::function<void(QWidget*)> action) {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        poll->stop();
-        poll->deleteLater();
-        action(modal);
-    });
-    poll->start();
 }
 
 // Sends a drag over `at` of the viewport and, when it was accepted, the drop.
@@ -265,11 +225,11 @@ protected:
 };
 
 TEST_P(LocalWindowTest, UploadOfAFolderRowAndDownloadsInTheLoginFolderAndASubfolder) {
-    writeFile(server.root + "/top.bin", QByteArray(1536, 'x'));
+    writeShared(server.root + "/top.bin", QByteArray(1536, 'x'));
     makeDir(server.root + "/sub");
-    writeFile(server.root + "/sub/s.bin", pattern(70000, 2));
-    writeFile(local + "/up/a.bin", pattern(200000, 1));
-    writeFile(local + "/up/inner/b.txt", "inner\n");
+    writeShared(server.root + "/sub/s.bin", pattern(70000, 2));
+    writeShared(local + "/up/a.bin", pattern(200000, 1));
+    writeShared(local + "/up/inner/b.txt", "inner\n");
     connectSession();
 
     pane()->ListFolder(local);
@@ -282,7 +242,7 @@ TEST_P(LocalWindowTest, UploadOfAFolderRowAndDownloadsInTheLoginFolderAndASubfol
     EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")), join("up"));
     EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "local_path")), local + "/up/");
     ASSERT_TRUE(finished(top(0), UploadFolderDone)) << top(0)->state();
-    EXPECT_EQ(tree(onDisk("up")), tree(local + "/up"));
+    EXPECT_EQ(fileTree(onDisk("up")), fileTree(local + "/up"));
 
     // The size column's 1.50 is queued as 1536 bytes; the file lands in the local folder.
     ASSERT_TRUE(remoteShows("top.bin"));
@@ -310,9 +270,9 @@ TEST_P(LocalWindowTest, UploadOfAFolderRowAndDownloadsInTheLoginFolderAndASubfol
 
 TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) {
     makeDir(server.root + "/x");
-    writeFile(local + "/drop/one.bin", pattern(5000, 3));
-    writeFile(local + "/drop/two.txt", "two\n");
-    writeFile(local + "/drop/folder/three.bin", pattern(9000, 4));
+    writeShared(local + "/drop/one.bin", pattern(5000, 3));
+    writeShared(local + "/drop/two.txt", "two\n");
+    writeShared(local + "/drop/folder/three.bin", pattern(9000, 4));
     connectSession();
     w->Navigation()->ChangeDirectory(join("x"), false);
     ASSERT_TRUE(waitFor([&] { return w->Navigation()->IsIdle() && D().endsWith("/x"); }, 15000));
@@ -337,7 +297,7 @@ TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) 
     ASSERT_TRUE(finished(top(0), UploadDone));
     ASSERT_TRUE(finished(top(1), UploadFolderDone));
     ASSERT_TRUE(finished(top(2), UploadDone));
-    EXPECT_EQ(tree(onDisk()), tree(local + "/drop"));
+    EXPECT_EQ(fileTree(onDisk()), fileTree(local + "/drop"));
 
     // A dropped path that is gone is not queued as an empty file: the user is told.
     QMimeData gone;
@@ -355,8 +315,8 @@ TEST_P(LocalWindowTest, FilesDroppedFromAFileManagerAreQueuedInTheDroppedOrder) 
 TEST_P(LocalWindowTest,
        RowsDraggedBetweenTheListsUploadAndDownloadIntoTheFolderRowUnderThePointer) {
     makeDir(server.root + "/in");
-    writeFile(server.root + "/get.bin", pattern(12345, 5));
-    writeFile(local + "/put.bin", pattern(4321, 6));
+    writeShared(server.root + "/get.bin", pattern(12345, 5));
+    writeShared(local + "/put.bin", pattern(4321, 6));
     QDir().mkpath(local + "/dl");
     connectSession();
     pane()->ListFolder(local);
@@ -390,7 +350,7 @@ TEST_P(LocalWindowTest,
 
 TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
     for (const char* name : {"m1", "m2", "m3", "alone"})
-        writeFile(server.root + "/" + name, name);
+        writeShared(server.root + "/" + name, name);
     makeDir(server.root + "/dest");
     makeDir(server.root + "/dest2");
     connectSession();
@@ -429,7 +389,7 @@ TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
 }
 
 TEST_P(LocalWindowTest, DownloadWithTheVolumeListShownAsksForALocalFolder) {
-    writeFile(server.root + "/f.bin", "f");
+    writeShared(server.root + "/f.bin", "f");
     connectSession();
     pane()->ListDrives();
     ASSERT_TRUE(remoteShows("f.bin"));
@@ -455,8 +415,8 @@ protected:
 };
 
 TEST_F(LocalOperationsTest, CopyAndPasteIntoAFolderRowThenFromAFileManagersClipboard) {
-    writeFile(root + "/src/f1.txt", "one");
-    writeFile(root + "/src/f2.bin", pattern(3 << 20, 7));
+    writeShared(root + "/src/f1.txt", "one");
+    writeShared(root + "/src/f2.bin", pattern(3 << 20, 7));
     QDir().mkpath(root + "/dst");
     pane()->ListFolder(root);
     const QModelIndex src = localRow("src");
@@ -476,7 +436,7 @@ TEST_F(LocalOperationsTest, CopyAndPasteIntoAFolderRowThenFromAFileManagersClipb
     EXPECT_FALSE(act("Paste1")->isEnabled());
 
     // What a file manager put on the clipboard: a cut of a file elsewhere.
-    writeFile(root + "/elsewhere/moved.txt", "moved");
+    writeShared(root + "/elsewhere/moved.txt", "moved");
     auto* data = new QMimeData;
     data->setData("x-special/gnome-copied-files",
                   "cut\n" + QUrl::fromLocalFile(root + "/elsewhere/moved.txt").toEncoded());
@@ -487,7 +447,7 @@ TEST_F(LocalOperationsTest, CopyAndPasteIntoAFolderRowThenFromAFileManagersClipb
     EXPECT_FALSE(QFileInfo::exists(root + "/elsewhere/moved.txt"));
 
     // A file of the same name: the program asks, and "Skip" keeps the file there.
-    writeFile(root + "/src/f1.txt", "changed");
+    writeShared(root + "/src/f1.txt", "changed");
     localList()->collapse(localRow("src"));
     pane()->ListFolder(root);
     localList()->expand(localRow("src"));
@@ -534,8 +494,8 @@ TEST_F(LocalOperationsTest, PasteRefusesTheVolumeListAndAFolderIntoItself) {
 }
 
 TEST_F(LocalOperationsTest, DeleteGoesIntoTheTrashAndRowsFromTwoFoldersAreRefused) {
-    writeFile(root + "/one/x.txt", "x");
-    writeFile(root + "/two/y.txt", "y");
+    writeShared(root + "/one/x.txt", "x");
+    writeShared(root + "/two/y.txt", "y");
     pane()->ListFolder(root);
     const QModelIndex one = localRow("one"), two = localRow("two");
     localList()->expand(one);
@@ -609,8 +569,8 @@ TEST_F(LocalOperationsTest, RenameInPlaceNewFolderAndGoingUpToTheVolumes) {
 }
 
 TEST_F(LocalOperationsTest, ASessionsLocalFolderTheDesktopPropertiesAndTheSelectionCommands) {
-    writeFile(root + "/site/a.txt", QByteArray(512, 'a'));
-    writeFile(root + "/site/b.txt", "b");
+    writeShared(root + "/site/a.txt", QByteArray(512, 'a'));
+    writeShared(root + "/site/b.txt", "b");
     QDir().mkpath(root + "/site/c");
     // A site's local folder opens with its session (the server need not answer).
     const QString port = QString::number(freePort());
@@ -625,8 +585,8 @@ TEST_F(LocalOperationsTest, ASessionsLocalFolderTheDesktopPropertiesAndTheSelect
     // Show Desktop lists the desktop folder of the user's folders file.
     const QString desktop = root + "/MyDesktop";
     QDir().mkpath(desktop);
-    writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + "/user-dirs.dirs",
-              ("XDG_DESKTOP_DIR=\"" + desktop + "\"\n").toUtf8());
+    writeShared(qEnvironmentVariable("XDG_CONFIG_HOME") + "/user-dirs.dirs",
+                ("XDG_DESKTOP_DIR=\"" + desktop + "\"\n").toUtf8());
     selectLocal({localRow("a.txt")});
     act("Local_ShowDesktop")->trigger();
     EXPECT_EQ(pane()->CurrentFolder(), desktop + u'/');
@@ -665,10 +625,10 @@ TEST_F(LocalOperationsTest, ASessionsLocalFolderTheDesktopPropertiesAndTheSelect
 }
 
 TEST_F(LocalOperationsTest, ViewStartsTheEditorWithThePath) {
-    writeFile(root + "/v/binary.bin", pattern(100, 9));
+    writeShared(root + "/v/binary.bin", pattern(100, 9));
     const QString record = root + "/editor-args";
     const QString script = root + "/editor.sh";
-    writeFile(script, ("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + "'\n").toUtf8());
+    writeShared(script, ("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + "'\n").toUtf8());
     QFile::setPermissions(script, QFileDevice::Permissions(0x7700));
     qputenv("QUILLON_EDITOR", script.toUtf8());
     pane()->ListFolder(root + "/v");

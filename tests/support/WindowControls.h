@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <functional>
+
 inline TGlobalSettings* settingsDialog(const QObject* window) {
     return control<TGlobalSettings>(window, "GlobalSettings");
 }
@@ -26,6 +28,22 @@ inline void answerNextQuestion(QMessageBox::StandardButton button) {
         if (!box) return answerNextQuestion(button); // not open yet
         box->button(button)->click();
     });
+}
+
+// Runs action on the next modal dialog once it is open. The dialog runs its own loop,
+// often inside a callback of the code under test, so the action comes from a timer
+// inside that loop.
+inline void onNextModal(std::function<void(QWidget*)> action) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        poll->stop();
+        poll->deleteLater();
+        action(modal);
+    });
+    poll->start();
 }
 
 // Forgets every stored setting, so a window starts from the defaults whatever an

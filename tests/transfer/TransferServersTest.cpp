@@ -14,29 +14,11 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray pattern(int size, quint32 seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (char& c : data)
-        c = char(gen.generate() & 0xff);
-    return data;
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // Every file below root with its bytes, by relative path; folders as "name/".
 QMap<QString, QByteArray> treeOf(const QString& root) {

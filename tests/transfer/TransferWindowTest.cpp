@@ -9,6 +9,7 @@
 #include "WindowControls.h"
 #include "WorkerPanelWidget.h"
 
+#include "TestFiles.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -22,48 +23,16 @@
 
 namespace {
 
-QByteArray pattern(int size, quint32 seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (char& c : data)
-        c = char(gen.generate() & 0xff);
-    return data;
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-Tfile_replace* openReplaceDialog() {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (auto* d = qobject_cast<Tfile_replace*>(top); d && d->isVisible()) return d;
-    }
-    return nullptr;
-}
-
-// The dialog runs its own loop inside the worker's callback: what the test does with it
-// runs from a timer inside that loop. done turns true once the action ran.
+// The dialog runs its own loop inside the worker's callback. done turns true once the
+// action ran.
 void onNextReplaceDialog(std::function<void(Tfile_replace*)> action, bool& done) {
     done = false;
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, action, &done] {
-        Tfile_replace* dialog = openReplaceDialog();
+    onNextModal([action, &done](QWidget* modal) {
+        auto* dialog = qobject_cast<Tfile_replace*>(modal);
         if (!dialog) return;
-        poll->stop();
-        poll->deleteLater();
         action(dialog);
         done = true;
     });
-    poll->start();
 }
 
 class TransferWindowTest : public RealServerTest {
