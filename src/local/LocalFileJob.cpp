@@ -124,46 +124,49 @@ void LocalFileJob::plan(const QString& source) {
             (replacing ? renameOver(source, dest) : QDir().rename(source, dest)))
             return;
     }
-    const size_t first = m_steps.size();
-    planTree(source, dest);
-    for (size_t i = first; i < m_steps.size(); ++i)
-        m_steps[i].source = index;
-    if (m_mode == Move) m_steps.push_back({Step::RemoveSource, source, QString(), 0, index});
+    m_planning = {{source, dest}};
+    m_planningSource = index;
 }
 
-void LocalFileJob::planTree(const QString& from, const QString& to) {
-    std::vector<std::pair<QString, QString>> pending{{from, to}};
-    while (!pending.empty()) {
-        auto [src, dst] = pending.back();
-        pending.pop_back();
-        const QFileInfo info(src);
-        if (info.isSymLink()) {
-            m_steps.push_back({Step::CopyLink, src, dst});
-        } else if (info.isDir()) {
-            m_steps.push_back({Step::MakeFolder, src, dst});
-            QDirIterator it(src,
-                            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-            std::vector<std::pair<QString, QString>> inside;
-            while (it.hasNext()) {
-                it.next();
-                inside.emplace_back(it.filePath(), dst + u'/' + it.fileName());
-            }
-            // Kept in order: the stack takes the last first.
-            pending.insert(pending.end(), inside.rbegin(), inside.rend());
-        } else if (info.isFile()) {
-            m_steps.push_back({Step::CopyFile, src, dst, info.size()});
-            m_bytesTotal += info.size();
-        } else {
-            // Sockets, pipes and devices are not files to copy.
-            fail(QStringLiteral("\"%1\" is not a file or folder and was left out.").arg(src));
+void LocalFileJob::planNext() {
+    auto [src, dst] = m_planning.back();
+    m_planning.pop_back();
+    const qsizetype index = m_planningSource;
+    const QFileInfo info(src);
+    if (info.isSymLink()) {
+        m_steps.push_back({Step::CopyLink, src, dst, 0, index});
+    } else if (info.isDir()) {
+        m_steps.push_back({Step::MakeFolder, src, dst, 0, index});
+        QDirIterator it(src, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        std::vector<std::pair<QString, QString>> inside;
+        while (it.hasNext()) {
+            it.next();
+            inside.emplace_back(it.filePath(), dst + u'/' + it.fileName());
         }
+        // Kept in order: the stack takes the last first.
+        m_planning.insert(m_planning.end(), inside.rbegin(), inside.rend());
+    } else if (info.isFile()) {
+        m_steps.push_back({Step::CopyFile, src, dst, info.size(), index});
+        m_bytesTotal += info.size();
+    } else {
+        // Sockets, pipes and devices are not files to copy.
+        fail(QStringLiteral("\"%1\" is not a file or folder and was left out.").arg(src));
     }
+    // A moved source goes once all of it is copied.
+    if (m_planning.empty() && m_mode == Move)
+        m_steps.push_back({Step::RemoveSource, m_sources[index], QString(), 0, index});
 }
 
 void LocalFileJob::runSlice() {
     QElapsedTimer slice;
     slice.start();
     for (bool first = true; !m_cancelled && (first || slice.elapsed() < m_sliceMs); first = false) {
+        // Each entry of a tree is planned in its own step, so a folder of thousands of
+        // files is walked over several turns of the loop.
+        if (!m_planning.empty()) {
+            planNext();
+            continue;
+        }
         if (m_nextSource < m_sources.size()) {
             plan(m_sources[m_nextSource]);
             ++m_nextSource;
@@ -174,7 +177,8 @@ void LocalFileJob::runSlice() {
         if (runStep(step)) ++m_next;
     }
     emit progress();
-    if (m_cancelled || (m_nextSource >= m_sources.size() && m_next >= m_steps.size())) {
+    if (m_cancelled ||
+        (m_planning.empty() && m_nextSource >= m_sources.size() && m_next >= m_steps.size())) {
         finish();
         return;
     }

@@ -60,7 +60,7 @@ private:
     };
     void runSlice();
     void plan(const QString& source);
-    void planTree(const QString& from, const QString& to);
+    void planNext();
     bool runStep(Step& step);
     bool copyChunk(Step& step);
     void finish();
@@ -72,6 +72,9 @@ private:
     std::vector<Step> m_steps;
     size_t m_next = 0;
     qsizetype m_nextSource = 0;
+    // Entries of the source being planned still to look at (source, target).
+    std::vector<std::pair<QString, QString>> m_planning;
+    qsizetype m_planningSource = 0;
     std::optional<Answer> m_answerForAll;
     void dropPartial();
 

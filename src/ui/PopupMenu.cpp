@@ -17,7 +17,7 @@ void attachPopupMenu(QAbstractItemView* list, QMenu* menu) {
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     list->addActions(menu->actions());
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(list, &QWidget::customContextMenuRequested, menu, [list, menu](const QPoint& at) {
-        menu->exec(list->viewport()->mapToGlobal(at));
-    });
+    QObject::connect(
+        list, &QWidget::customContextMenuRequested, menu,
+        [list, menu](const QPoint& at) { menu->exec(list->viewport()->mapToGlobal(at)); });
 }

@@ -77,7 +77,9 @@ TEST_F(LocalFileJobTest, AnExistingEntryIsReplacedSkippedOrKeptOnlyAsTheAnswerSa
         ASSERT_TRUE(run(job));
         EXPECT_EQ(asked, QStringList{d.path() + "/dst/x.txt"});
         EXPECT_EQ(readFile(d.path() + "/dst/x.txt"), QByteArray(c.kept)) << int(c.answer);
-        if (c.copyName) EXPECT_EQ(readFile(d.path() + "/dst/" + c.copyName), QByteArray("new"));
+        if (c.copyName) {
+            EXPECT_EQ(readFile(d.path() + "/dst/" + c.copyName), QByteArray("new"));
+        }
         EXPECT_EQ(QDir(d.path() + "/dst").entryList(QDir::Files).size(), c.copyName ? 2 : 1);
         EXPECT_EQ(job.cancelled(), c.answer == LocalFileJob::Cancel);
     }
