@@ -106,7 +106,6 @@ private:
     QLabel* m_currDir = nullptr;
     QTreeView* m_list = nullptr;
     QMenu* m_menu = nullptr;
-    bool m_cutPending = false;
     QAction *m_upload = nullptr, *m_uploadZip = nullptr, *m_open = nullptr, *m_view = nullptr,
             *m_showDesktop = nullptr, *m_cut = nullptr, *m_copy = nullptr, *m_paste = nullptr,
             *m_rename = nullptr, *m_delete = nullptr, *m_newFolder = nullptr,

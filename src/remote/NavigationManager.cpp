@@ -272,12 +272,14 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                         m_renames.clear();
                         break;
                     }
-                    m_client.SetHostFileName(move.from);
-                    m_client.SetLocalFileName(move.to);
-                    m_client.RenAsync();
+                    Rename(move);
                 }
                 break;
             case ftpRenAsync:
+                // The folder shown was moved: it is shown under its new name.
+                if (m_renaming && m_renaming->from == m_displayedDirectory)
+                    m_displayedDirectory = m_renaming->to;
+                m_renaming.reset();
                 if (!m_renames.isEmpty()) {
                     StartNextRename();
                     break;
@@ -302,6 +304,7 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
         // A move the server refused does not stop the ones after it.
         if (request == ftpRenAsync || (request == ftpCDupAsync && m_renameAfterCdup)) {
             m_renameAfterCdup.reset();
+            m_renaming.reset();
             if (!m_renames.isEmpty() && ConnectedAndReady()) {
                 StartNextRename();
             } else {
@@ -439,22 +442,31 @@ bool Navigation_Manager::RenameEntries(const QList<RemoteListing::RemoteMove>& m
 
 void Navigation_Manager::StartNextRename() {
     const RemoteListing::RemoteMove move = m_renames.takeFirst();
-    // The folder shown is renamed: it is shown under its new name afterwards.
-    if (move.from == m_displayedDirectory) m_displayedDirectory = move.to;
-    try {
-        if (move.from == m_client.QuotedPath()) {
-            // The server is inside the folder that moves: out of it first.
-            m_renameAfterCdup = move;
+    if (move.from == m_client.QuotedPath()) {
+        // The server is inside the folder that moves: out of it first.
+        m_renameAfterCdup = move;
+        try {
             m_client.CDupAsync();
-            return;
+        } catch (const FtpException& e) {
+            m_log.appendLine(e.message(), SessionLog::Error);
+            m_renames.clear();
+            m_renameAfterCdup.reset();
         }
-        m_client.SetHostFileName(move.from);
-        m_client.SetLocalFileName(move.to);
+        return;
+    }
+    Rename(move);
+}
+
+void Navigation_Manager::Rename(const RemoteListing::RemoteMove& move) {
+    m_renaming = move;
+    m_client.SetHostFileName(move.from);
+    m_client.SetLocalFileName(move.to);
+    try {
         m_client.RenAsync();
     } catch (const FtpException& e) {
         m_log.appendLine(e.message(), SessionLog::Error);
         m_renames.clear();
-        m_renameAfterCdup.reset();
+        m_renaming.reset();
     }
 }
 

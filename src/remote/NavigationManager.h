@@ -91,6 +91,7 @@ private:
     void Retry();
     void BindRequestDone();
     void StartNextRename();
+    void Rename(const RemoteListing::RemoteMove& move);
     void RenamesDone();
 
     RemotePane& m_pane;
@@ -114,4 +115,5 @@ private:
     // Moves still to make, and the one waiting for its CDUP.
     QList<RemoteListing::RemoteMove> m_renames;
     std::optional<RemoteListing::RemoteMove> m_renameAfterCdup;
+    std::optional<RemoteListing::RemoteMove> m_renaming;
 };

@@ -26,6 +26,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRandomGenerator>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -370,14 +371,19 @@ TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
     selectRemote({"m1", "m2", "m3"});
     ASSERT_TRUE(remoteList()->hasFocus());
     act("Cut1")->trigger();
+    // One of them goes away behind the program's back: its refused move does not stop
+    // the ones after it.
+    QFile::remove(here + "/m2");
     selectRemote({"dest"});
     act("Remote_Paste")->trigger();
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(here + "/dest/m3"); }, 15000));
-    for (const char* name : {"m1", "m2", "m3"}) {
+    for (const char* name : {"m1", "m3"}) {
         EXPECT_EQ(readFile(here + "/dest/" + name), QByteArray(name));
         EXPECT_FALSE(QFileInfo::exists(here + "/" + name)) << name;
     }
+    EXPECT_FALSE(QFileInfo::exists(here + "/dest/m2"));
     ASSERT_TRUE(remoteShows("m1", false));
+    EXPECT_TRUE(control<QTextEdit>(w.get(), "ftplog")->toPlainText().contains("RNFR"));
 
     // A row dragged within the list onto a folder row moves into it.
     selectRemote({"alone"});

@@ -135,6 +135,47 @@ TEST_F(NavigationTest, QuickConnectLogsInListsAndShowsTheRows) {
     EXPECT_FALSE(pane.sessionControls);
 }
 
+TEST_F(NavigationTest, MovesRunOneAfterAnotherTheShownFolderGoesUpFirstAndARefusalStopsNone) {
+    server.followCwd = true;
+    server.replies["RNFR"] = "350 Ready for RNTO\r\n";
+    server.intercept = [](FakeFtpServer& s, const QString& line) {
+        if (line != QLatin1String("RNTO /home/test/b2")) return false;
+        s.send("553 Not allowed\r\n");
+        return true;
+    };
+    server.replies["RNTO"] = "250 Renamed\r\n";
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("pw"),
+                         server.port());
+    ASSERT_TRUE(listed(0));
+    session.ChangeDirectory(QStringLiteral("/home/test/shown"), false);
+    ASSERT_TRUE(waitFor(
+        [&] { return session.DisplayedDirectory() == "/home/test/shown" && session.IsIdle(); }));
+    server.transcript.clear();
+    // The folder shown moves first (out of it first), the second move is refused, the
+    // third still runs; then the folder is listed under its new name.
+    ASSERT_TRUE(session.RenameEntries({{"/home/test/shown", "/home/test/moved"},
+                                       {"/home/test/b", "/home/test/b2"},
+                                       {"/home/test/c", "/home/test/c2"}}));
+    EXPECT_FALSE(session.RenameEntries({{"/x", "/y"}})); // busy: nothing starts
+    ASSERT_TRUE(
+        waitFor([&] { return server.transcript.contains("LIST -L") && session.IsIdle(); }, 10000))
+        << server.transcript.join('|').toStdString();
+    const QStringList expected = {"CDUP",
+                                  "RNFR /home/test/shown",
+                                  "RNTO /home/test/moved",
+                                  "RNFR /home/test/b",
+                                  "RNTO /home/test/b2",
+                                  "RNFR /home/test/c",
+                                  "RNTO /home/test/c2",
+                                  "CWD /home/test/moved"};
+    EXPECT_EQ(server.transcript.mid(0, expected.size()), expected);
+    EXPECT_EQ(session.DisplayedDirectory(), QStringLiteral("/home/test/moved"));
+    QStringList text;
+    for (const auto& l : log.lines())
+        text << l.text;
+    EXPECT_TRUE(text.join('\n').contains("553 Not allowed"));
+}
+
 TEST_F(NavigationTest, AnEmptyQuickConnectFieldIsRefusedWithTheMessage) {
     struct Case {
         const char *host, *user, *password, *port;
