@@ -503,14 +503,21 @@ TEST_F(LocalOperationsTest, DeleteGoesIntoTheTrashAndRowsFromTwoFoldersAreRefuse
     writeShared(root + "/one/x.txt", "x");
     writeShared(root + "/two/y.txt", "y");
     pane()->ListFolder(root);
-    const QModelIndex one = localRow("one"), two = localRow("two");
-    localList()->expand(one);
-    localList()->expand(two);
-    selectLocal({localRow("x.txt", one), localRow("y.txt", two)});
-    act("Local_Delete")->trigger();
-    EXPECT_EQ(takeMessage(),
-              QStringLiteral("Multiple Files present in different directories cannot be deleted"));
+    localList()->expand(localRow("one"));
+    localList()->expand(localRow("two"));
+    const std::pair<const char*, const char*> refusals[] = {
+        {"Local_Delete", "deleted"}, {"Local_Copy", "copied"}, {"Local_Cut", "moved"}};
+    for (const auto& [command, verb] : refusals) {
+        selectLocal({localRow("x.txt", localRow("one")), localRow("y.txt", localRow("two"))});
+        act(command)->trigger();
+        EXPECT_EQ(takeMessage(),
+                  QStringLiteral("Multiple Files present in different directories cannot be ") +
+                      QLatin1String(verb));
+    }
     EXPECT_TRUE(QFileInfo::exists(root + "/one/x.txt"));
+    // Nothing was put on the clipboard.
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    EXPECT_FALSE(clip && clip->urls().contains(QUrl::fromLocalFile(root + "/one/x.txt")));
 
     selectLocal({localRow("x.txt", localRow("one"))});
     answerNextQuestion(QMessageBox::Yes);
