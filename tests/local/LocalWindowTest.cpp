@@ -206,6 +206,12 @@ protected:
             },
             15000);
     }
+    QString shownRows() const {
+        QStringList names;
+        for (int i = 0; i < remoteList()->topLevelItemCount(); ++i)
+            names << remoteList()->topLevelItem(i)->text(0);
+        return names.join(u' ') + QStringLiteral(" in ") + D();
+    }
     bool finished(QueueItem* item, QueueState state) {
         return item && waitFor([&] { return item->state() == state; }, 30000);
     }
@@ -386,6 +392,7 @@ TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
     EXPECT_TRUE(control<QTextEdit>(w.get(), "ftplog")->toPlainText().contains("RNFR"));
 
     // A row dragged within the list onto a folder row moves into it.
+    ASSERT_TRUE(remoteShows("alone")) << shownRows().toStdString();
     selectRemote({"alone"});
     std::unique_ptr<QMimeData> drag(DragData::fromRemoteList({{"alone", "0.01", false}}));
     const QRect dest2 = remoteList()->visualItemRect(remoteRow("dest2"));
