@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -156,6 +158,13 @@ QString Local_Browse::StripTrailingSlash(const QString& path) {
 
 QString Local_Browse::WithTrailingSlash(const QString& path) {
     return path.endsWith(u'/') ? path : path + u'/';
+}
+
+bool Local_Browse::InOneFolder(const QStringList& paths) {
+    if (paths.isEmpty()) return false;
+    const QString folder = ParentFolder(paths.first());
+    return std::all_of(paths.begin(), paths.end(),
+                       [&](const QString& p) { return ParentFolder(p) == folder; });
 }
 
 QString Local_Browse::NamePart(const QString& path) {

@@ -42,7 +42,6 @@ public:
 
     // True when the path names a volume root ("/" always).
     bool IsDriveRoot(const QString& path) const;
-    QStringList VolumeRoots() const { return m_volumeRoots; }
 
     // "/a/b/" and "/a/b" give "/a/"; "/" gives "".
     static QString ParentFolder(const QString& path);
@@ -50,6 +49,8 @@ public:
     static QString StripTrailingSlash(const QString& path);
     // A folder path with its final "/".
     static QString WithTrailingSlash(const QString& path);
+    // True when every path lies in the same folder (and there is at least one).
+    static bool InOneFolder(const QStringList& paths);
     // The name part of a path ("/a/b/" gives "b").
     static QString NamePart(const QString& path);
     // Fills in the entry's size, modification time and type.

@@ -89,9 +89,9 @@ private:
     void renameEdited(const QModelIndex& row, const QString& name);
     void focusLost();
     void setPasteEnabled(bool enabled);
-    // The selection as one folder and its rows' paths; "" and the message's text when the
-    // rows lie in different folders.
-    bool commonFolder(const QString& verb, QString* folder, QStringList* paths);
+    // The selected rows' paths when they lie in one folder; none, after the message
+    // naming the verb, when they do not.
+    QStringList selectionInOneFolder(const QString& verb);
     void refreshParentOf(const QString& path);
     void runJob(LocalFileJob* job, const QString& title, const std::function<void()>& done);
     void showError(const QString& text);

@@ -55,20 +55,14 @@ LocalFileJob::Answer askReplace(QWidget* parent, const QString& existing, bool* 
 
 } // namespace
 
-bool LocalPane::commonFolder(const QString& verb, QString* folder, QStringList* paths) {
-    *paths = SelectedPaths();
-    if (paths->isEmpty()) return false;
-    *folder = Local_Browse::ParentFolder(paths->first());
-    for (const QString& p : *paths) {
-        if (Local_Browse::ParentFolder(p) != *folder) {
-            showError(QStringLiteral("Multiple Files present in different directories cannot be ") +
-                      verb);
-            return false;
-        }
-    }
-    return true;
+QStringList LocalPane::selectionInOneFolder(const QString& verb) {
+    const QStringList paths = SelectedPaths();
+    if (Local_Browse::InOneFolder(paths)) return paths;
+    if (!paths.isEmpty())
+        showError(QStringLiteral("Multiple Files present in different directories cannot be ") +
+                  verb);
+    return {};
 }
-
 void LocalPane::refreshParentOf(const QString& path) {
     const QString folder = Local_Browse::ParentFolder(path);
     if (folder.isEmpty() || folder == m_browse.CurrentFolder()) return Refresh({});
@@ -78,17 +72,15 @@ void LocalPane::refreshParentOf(const QString& path) {
 }
 
 void LocalPane::Copy() {
-    QString folder;
-    QStringList paths;
-    if (!commonFolder(QStringLiteral("copied"), &folder, &paths)) return;
+    const QStringList paths = selectionInOneFolder(QStringLiteral("copied"));
+    if (paths.isEmpty()) return;
     QGuiApplication::clipboard()->setMimeData(LocalClipboard::encode(paths, false));
     setPasteEnabled(true);
 }
 
 void LocalPane::Cut() {
-    QString folder;
-    QStringList paths;
-    if (!commonFolder(QStringLiteral("moved"), &folder, &paths)) return;
+    const QStringList paths = selectionInOneFolder(QStringLiteral("moved"));
+    if (paths.isEmpty()) return;
     QGuiApplication::clipboard()->setMimeData(LocalClipboard::encode(paths, true));
     setPasteEnabled(true);
 }
@@ -169,9 +161,8 @@ void LocalPane::runJob(LocalFileJob* job, const QString& title, const std::funct
 }
 
 void LocalPane::Delete() {
-    QString folder;
-    QStringList paths;
-    if (!commonFolder(QStringLiteral("deleted"), &folder, &paths)) return;
+    const QStringList paths = selectionInOneFolder(QStringLiteral("deleted"));
+    if (paths.isEmpty()) return;
     const QString question =
         paths.size() == 1
             ? QStringLiteral("Move \"%1\" to the trash?").arg(Local_Browse::NamePart(paths.first()))

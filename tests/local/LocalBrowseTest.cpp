@@ -117,6 +117,13 @@ TEST(LocalBrowse, PathRules) {
     }
 }
 
+TEST(LocalBrowse, RowsLieInOneFolderOrNot) {
+    EXPECT_TRUE(Local_Browse::InOneFolder({"/a/x.txt", "/a/sub/"}));
+    EXPECT_FALSE(Local_Browse::InOneFolder({"/a/x.txt", "/b/y.txt"}));
+    EXPECT_FALSE(Local_Browse::InOneFolder({"/a/x.txt", "/a/sub/z"}));
+    EXPECT_FALSE(Local_Browse::InOneFolder({}));
+}
+
 TEST(LocalBrowse, RenameNeedsAnExistingEntryAndNeverReplacesOne) {
     QTemporaryDir dir;
     const QString root = dir.path() + u'/';

@@ -87,16 +87,7 @@ bool dropOn(QWidget* viewport, const QPoint& at, QMimeData* data) {
 // The window with its panes, for tests with or without a server.
 class PaneFixture {
 public:
-    PaneFixture() {
-        clearStoredSettings();
-        w = std::make_unique<TMainform>();
-        w->quitApplication = [] {};
-        w->FormCreate();
-        w->CreateDialogs();
-        w->Queues().Queue().clear();
-        w->Queues().FailQueue().clear();
-        QApplication::setActiveWindow(w.get());
-    }
+    PaneFixture() : w(startWithEmptyQueues()) { QApplication::setActiveWindow(w.get()); }
     ~PaneFixture() {
         if (w && w->Navigation()) w->Navigation()->CloseSession();
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FindControl.h"
+#include "Main.h"
 #include "RemotePaneWidget.h"
 #include "SettingsDialog.h"
 
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 inline TGlobalSettings* settingsDialog(const QObject* window) {
     return control<TGlobalSettings>(window, "GlobalSettings");
@@ -53,4 +55,17 @@ inline void clearStoredSettings() {
                      QStringLiteral("1Quillon"));
     stored.clear();
     stored.sync();
+}
+
+// The main window started from the default settings, with both queues empty; its exit
+// does not end the test program.
+inline std::unique_ptr<TMainform> startWithEmptyQueues() {
+    clearStoredSettings();
+    auto w = std::make_unique<TMainform>();
+    w->quitApplication = [] {};
+    w->FormCreate();
+    w->CreateDialogs();
+    w->Queues().Queue().clear();
+    w->Queues().FailQueue().clear();
+    return w;
 }

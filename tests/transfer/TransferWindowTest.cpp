@@ -40,17 +40,11 @@ protected:
     void SetUp() override {
         RealServerTest::SetUp();
         if (stopped()) return;
-        clearStoredSettings();
         local = QDir(AppPaths::programDir())
                     .filePath(QStringLiteral("../transfer-window-") + QLatin1String(GetParam()));
         QDir(local).removeRecursively();
         QDir().mkpath(local);
-        w = std::make_unique<TMainform>();
-        w->quitApplication = [] {};
-        w->FormCreate();
-        w->CreateDialogs();
-        w->Queues().Queue().clear();
-        w->Queues().FailQueue().clear();
+        w = startWithEmptyQueues();
         site = TransferText::SiteText(QStringLiteral("127.0.0.1"), QString::number(server.port));
     }
     QString remote(const QString& name) const {
