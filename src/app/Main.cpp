@@ -111,8 +111,13 @@ QWidget* TMainform::buildRightPane() {
     m_logSplitter->setObjectName(QStringLiteral("log_splitter"));
     m_remotePane = new RemotePaneWidget;
     m_remoteCommands = m_remotePane;
-    connect(m_remotePane, &RemotePaneWidget::downloadAllowed, m_a.Download_Button,
-            &QAction::setEnabled);
+    connect(m_remotePane, &RemotePaneWidget::downloadAllowed, this, [this](bool allowed) {
+        m_a.Download_Button->setEnabled(allowed);
+        // The toolbar's file commands go to the remote list while it has the focus.
+        if (!m_remotePane->listHasFocus()) return;
+        for (QAction* a : {m_a.View_Button, m_a.Open_Button, m_a.Delete_Button})
+            a->setEnabled(allowed);
+    });
     m_logView = new LogView(m_log);
     connect(m_logView, &LogView::closeRequested, this, [this] {
         if (m_a.LogWindow1->isChecked()) toggleViewOf(Setting::LogWindow);
@@ -129,6 +134,20 @@ void TMainform::bindRemoteSession() {
                                                         m_settingsSource, m_programDir);
     Navigation_Manager* nav = m_navigation.get();
     m_remotePane->bind(*nav);
+    connect(m_a.EnterCommand1, &QAction::triggered, this, [this, nav] {
+        QInputDialog input(this);
+        input.setObjectName(QStringLiteral("manual_command"));
+        input.setWindowTitle(QStringLiteral("Manual Command"));
+        input.setLabelText(QStringLiteral("Please Enter Valid Command (e.g. PWD)"));
+        input.setTextValue(QString());
+        if (input.exec() != QDialog::Accepted || input.textValue().trimmed().isEmpty()) return;
+        if (!nav->IsIdle()) {
+            showMessage(QStringLiteral("The server is busy with another request: try again when "
+                                       "it has finished."));
+            return;
+        }
+        nav->SendCommand(input.textValue());
+    });
     connect(m_quickBar, &QuickConnectBar::connectRequested, nav, [this, nav] {
         nav->QuickConnect(m_quickBar->host(), m_quickBar->user(), m_quickBar->password(),
                           m_quickBar->port());

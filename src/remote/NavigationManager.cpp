@@ -284,7 +284,16 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                     StartNextRename();
                     break;
                 }
-                RenamesDone();
+                ListDisplayedAgain();
+                break;
+            case ftpQuoteAsync:
+                if (m_chmodMode.isEmpty()) break;
+                if (ready) {
+                    StartNextChmod();
+                } else {
+                    m_chmodPaths.clear();
+                    m_chmodMode.clear();
+                }
                 break;
             case ftpMkdAsync:
                 if (!ready) break;
@@ -309,17 +318,38 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                 StartNextRename();
             } else {
                 m_renames.clear();
-                if (ConnectedAndReady()) RenamesDone();
+                if (ConnectedAndReady()) ListDisplayedAgain();
             }
         }
+        if (request == ftpQuoteAsync && !m_chmodMode.isEmpty()) {
+            // A server without SITE CHMOD refuses every one: it is said once.
+            if (!std::exchange(m_chmodRefusalShown, true))
+                m_pane.ShowMessage(QStringLiteral("The server refused to change the "
+                                                  "permissions:\n") +
+                                   m_client.LastReply());
+            if (ConnectedAndReady()) {
+                StartNextChmod();
+            } else {
+                m_chmodPaths.clear();
+                m_chmodMode.clear();
+            }
+        }
+        // A refused MKD leaves the folder as it was; the pane says so.
+        if (request == ftpMkdAsync)
+            m_pane.ShowMessage(QStringLiteral("The directory was not created:\n") +
+                               m_client.LastReply());
     }
+    AfterRequest();
+    QCoreApplication::processEvents();
+}
+
+void Navigation_Manager::AfterRequest() {
     const bool connected = m_client.Connected();
     if (!connected) {
         m_pane.ClearRows();
         m_controls.SetSessionControls(false);
     }
     m_pane.SetPaneEnabled(connected && m_loggedIn);
-    QCoreApplication::processEvents();
 }
 
 void Navigation_Manager::RequestFailed(TFtpRequest request, int error) {
@@ -353,6 +383,8 @@ void Navigation_Manager::SessionConnected() {
 
 void Navigation_Manager::SessionClosed() {
     m_loggedIn = false;
+    m_chmodPaths.clear();
+    m_chmodMode.clear();
     m_controls.SetSessionControls(false);
     m_controls.ShowStatus(QStringLiteral("Not connected"));
     m_log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
@@ -470,7 +502,48 @@ void Navigation_Manager::Rename(const RemoteListing::RemoteMove& move) {
     }
 }
 
-void Navigation_Manager::RenamesDone() {
+bool Navigation_Manager::MakeDirectory(const QString& path) {
+    BindRequestDone();
+    if (!IsIdle()) return false;
+    m_client.SetHostFileName(path);
+    m_client.SetHostDirName(QString());
+    try {
+        m_client.MkdAsync();
+    } catch (const FtpException& e) {
+        m_log.appendLine(e.message(), SessionLog::Error);
+        return false;
+    }
+    return true;
+}
+
+bool Navigation_Manager::SetPermissions(const QString& mode, const QStringList& paths) {
+    if (!IsIdle() || !m_chmodMode.isEmpty() || paths.isEmpty()) return false;
+    BindRequestDone();
+    m_chmodMode = mode;
+    m_chmodPaths = paths;
+    m_chmodRefusalShown = false;
+    StartNextChmod();
+    return true;
+}
+
+void Navigation_Manager::StartNextChmod() {
+    if (m_chmodPaths.isEmpty()) {
+        m_chmodMode.clear();
+        ListDisplayedAgain(); // the folder is listed again, with the new permissions
+        return;
+    }
+    m_client.SetLocalFileName(
+        QStringLiteral("SITE CHMOD %1 %2").arg(m_chmodMode, m_chmodPaths.takeFirst()));
+    try {
+        m_client.QuoteAsync();
+    } catch (const FtpException& e) {
+        m_log.appendLine(e.message(), SessionLog::Error);
+        m_chmodPaths.clear();
+        m_chmodMode.clear();
+    }
+}
+
+void Navigation_Manager::ListDisplayedAgain() {
     if (!ConnectedAndReady()) return;
     m_client.SetHostDirName(m_displayedDirectory);
     m_client.SetHostFileName(QString());

@@ -4,6 +4,7 @@
 // which of the window's session controls are enabled.
 #pragma once
 
+#include "DeleteJob.h"
 #include "Ftpcli.h"
 #include "Listing.h"
 #include "RemoteListing.h"
@@ -12,6 +13,7 @@
 #include "SettingsSource.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <optional>
@@ -58,6 +60,20 @@ public:
     bool RenameEntry(const QString& oldPath, const QString& newPath) {
         return RenameEntries({{oldPath, newPath}});
     }
+    // The recursive delete. DeleteRows queues the selected rows of the displayed folder
+    // from the top down, so the bottom row goes first, and starts the job; folders go
+    // with everything in them, links are deleted as links. False when the session is busy.
+    bool DeleteRows(const QList<RemoteRow>& rows);
+    void QueueDelete(const QString& path, const QString& host, const QString& user,
+                     const QString& password, const QString& port, bool isFolder);
+    void StartNextDelete();
+    bool Deleting() const { return m_deleting; }
+    // MKD path, then the displayed folder is listed again; false when busy.
+    bool MakeDirectory(const QString& path);
+    // "SITE CHMOD mode path" for each path, one after another, then the folder is listed
+    // again; a refusal is shown once. False when busy.
+    bool SetPermissions(const QString& mode, const QStringList& paths);
+
     // Connected, logged in and no request running.
     bool IsIdle() const { return m_loggedIn && ConnectedAndReady(); }
 
@@ -72,6 +88,21 @@ public:
 
 private:
     void BrowseRequestDone(TFtpRequest request, int error);
+    void AfterRequest();
+    // The delete job's steps.
+    void DeleteRequestDone(TFtpRequest request, int error);
+    void DeleteStep(TFtpRequest request, int error);
+    bool SameAccount(const DeleteEntry& e) const;
+    void UseAccount(const DeleteEntry& e);
+    void EnterOrDelete();
+    void DeleteFolderListed();
+    void NextDeleteStep();
+    void DeleteEntryFailed(const QString& path, const QString& why);
+    void RetryDelete();
+    void FinishDelete();
+    void StopDelete(const QString& why);
+    void ShowDeleteFailures();
+    void StartNextChmod();
     void SessionConnected();
     void SessionClosed();
     void StateChanged();
@@ -92,7 +123,8 @@ private:
     void BindRequestDone();
     void StartNextRename();
     void Rename(const RemoteListing::RemoteMove& move);
-    void RenamesDone();
+    // The displayed folder is listed again (after moves, permissions).
+    void ListDisplayedAgain();
 
     RemotePane& m_pane;
     SessionControls& m_controls;
@@ -116,4 +148,25 @@ private:
     QList<RemoteListing::RemoteMove> m_renames;
     std::optional<RemoteListing::RemoteMove> m_renameAfterCdup;
     std::optional<RemoteListing::RemoteMove> m_renaming;
+
+    // The delete job: the rows still to delete and the entries of the folder being
+    // emptied (both last in, first out), the row being deleted, the folder being emptied.
+    QList<DeleteEntry> m_pendingDeletes;
+    QList<DeleteEntry> m_folderContents;
+    QString m_deleteTop;
+    QString m_emptying;
+    bool m_deleteFolder = false;
+    bool m_deleting = false;
+    // Paths of the row being deleted that were deleted or entered once: one that is
+    // listed again could not be deleted, and is not tried a second time.
+    QSet<QString> m_deleteTried;
+    int m_deleteFailures = 0;
+    int m_deleteRetries = 0;
+    // The job changed the server's folder since the last PWD.
+    bool m_deleteMovedServer = false;
+
+    // SITE CHMOD still to send, and whether a refusal has been shown.
+    QStringList m_chmodPaths;
+    QString m_chmodMode;
+    bool m_chmodRefusalShown = false;
 };

@@ -75,7 +75,8 @@ QList<RemoteRow> rows(const ListingColumns& c) {
         RemoteRow row;
         row.name = name;
         const QString link = text(c.linkTargets[i]);
-        row.folder = !c.types[i].empty() || (!link.isEmpty() && !linkLooksLikeFile(link));
+        row.link = !link.isEmpty();
+        row.folder = !c.types[i].empty() || (row.link && !linkLooksLikeFile(link));
         if (!row.folder) row.size = kilobytes(text(c.sizes[i]));
         row.type = typeText(name, row.folder, types);
         row.modified = text(c.dates[i]) + u' ' + text(c.times[i]);

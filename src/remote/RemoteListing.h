@@ -17,6 +17,7 @@ struct RemoteRow {
     QString owner;
     QString group;
     bool folder = false;
+    bool link = false; // a symbolic link, whether it is shown as a folder or a file
 };
 
 namespace RemoteListing {

@@ -2,6 +2,7 @@
 
 #include "NavigationManager.h"
 #include "PopupMenu.h"
+#include "RemoteViewerHost.h"
 #include "ToolButton.h"
 
 #include <QAction>
@@ -104,9 +105,14 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     m_list->sortByColumn(-1, Qt::AscendingOrder);
     layout->addLayout(bar);
     layout->addWidget(m_list);
+    // Names are edited through "Rename" (F2) only: a double-click opens the row.
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SetPaneEnabled(false);
     buildMenu();
+    bindOperations();
 }
+
+RemotePaneWidget::~RemotePaneWidget() = default;
 
 void RemotePaneWidget::buildMenu() {
     m_menu = new QMenu(this);
@@ -267,9 +273,13 @@ void RemotePaneWidget::ShowRows(const QList<RemoteRow>& rows) {
         auto* item = new RemoteItem(
             QStringList{r.name, r.size, r.type, r.modified, r.attributes, r.owner, r.group});
         item->setIcon(0, r.folder ? folderIcon : fileIcon);
+        markRow(item, r);
         items.append(item);
     }
-    m_list->addTopLevelItems(items);
+    {
+        const QSignalBlocker quiet(m_list); // the rows' names are not renames
+        m_list->addTopLevelItems(items);
+    }
     m_list->setSortingEnabled(sorting);
     m_list->setUpdatesEnabled(true);
 }

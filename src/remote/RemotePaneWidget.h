@@ -10,19 +10,23 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class Navigation_Manager;
+class ViewerHost;
 class QAction;
 class QComboBox;
 class QMenu;
 class QMimeData;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class RemotePaneWidget : public QWidget, public RemotePane, public PaneCommands {
     Q_OBJECT
 public:
     explicit RemotePaneWidget(QWidget* parent = nullptr);
+    ~RemotePaneWidget() override;
 
     // Connects the pane's controls to the session that shows its folders here.
     void bind(Navigation_Manager& session);
@@ -38,6 +42,15 @@ public:
     void Paste() override;
     void SelectAll() override;
     void InvertSelection() override;
+    // "Delete": asks, then the selected rows go, folders with everything in them.
+    void Delete() override;
+    // "Rename": the first selected row's name is edited in place.
+    void Rename() override;
+    void NewFolder() override;
+    void View() override;
+    void Open() override;
+    void Edit();
+    void Chmod();
     // "Download": the selected rows, in list order.
     void Download();
 
@@ -69,6 +82,14 @@ protected:
 
 private:
     void buildMenu();
+    void bindOperations();
+    // Keeps the row's listed name and link flag, and lets its name be edited.
+    void markRow(QTreeWidgetItem* item, const RemoteRow& row);
+    // The selected rows as the session's rows (name, folder, link), in list order.
+    QList<RemoteRow> selectedRemoteRows() const;
+    void nameEdited(QTreeWidgetItem* item, int column);
+    void startViewer(int mode);
+    void busyMessage();
     // Enter in the address box and a choice from its list can both report one request.
     void goToAddress(const QString& directory);
     QList<DraggedRemoteRow> selectedRows() const;
@@ -85,6 +106,9 @@ private:
     Navigation_Manager* m_session = nullptr;
     QString m_addressGoing;
     RemoteListing::CutState m_cutState;
+    std::unique_ptr<ViewerHost> m_viewerHost;
+    // The CHMOD dialog's label and mode of its last use.
+    QString m_chmodLabel, m_chmodMode;
     bool m_idle = true;
     QAction *m_download = nullptr, *m_edit = nullptr, *m_view = nullptr, *m_open = nullptr,
             *m_cut = nullptr, *m_paste = nullptr, *m_rename = nullptr, *m_delete = nullptr,

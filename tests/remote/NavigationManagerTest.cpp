@@ -176,6 +176,178 @@ TEST_F(NavigationTest, MovesRunOneAfterAnotherTheShownFolderGoesUpFirstAndARefus
     EXPECT_TRUE(text.join('\n').contains("553 Not allowed"));
 }
 
+// The recursive delete, against a scripted server that keeps a small folder tree: the
+// commands it sends, in order, without the PORT lines of the listings.
+class DeleteTest : public NavigationTest {
+protected:
+    void SetUp() override {
+        NavigationTest::SetUp();
+        server.followCwd = true;
+    }
+    // Logs in and shows `folder`.
+    void showFolder(const QString& folder) {
+        session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
+                             QStringLiteral("pw"), server.port());
+        ASSERT_TRUE(waitFor([&] { return session.IsIdle(); }, 15000));
+        session.ChangeDirectory(folder, true);
+        ASSERT_TRUE(waitFor([&] {
+            return session.DisplayedDirectory() == folder && session.IsIdle() && pane.paneEnabled;
+        }));
+        server.transcript.clear();
+    }
+    // Deletes the rows and waits until the session is browsing and idle again.
+    void deleteRows(const QList<RemoteRow>& rows) {
+        ASSERT_TRUE(session.DeleteRows(rows));
+        ASSERT_TRUE(waitFor([&] { return !session.Deleting() && session.IsIdle(); }, 15000))
+            << server.transcript.join('|').toStdString();
+        // The re-list after the job.
+        ASSERT_TRUE(waitFor(
+            [&] { return server.transcript.endsWith("LIST -L") && session.IsIdle(); }, 15000))
+            << server.transcript.join('|').toStdString();
+    }
+    QStringList commands() const {
+        QStringList c;
+        for (const QString& line : server.transcript) {
+            if (!line.startsWith(QLatin1String("PORT"))) c << line;
+        }
+        return c;
+    }
+    static RemoteRow file(const QString& name) {
+        RemoteRow r;
+        r.name = name;
+        return r;
+    }
+    static RemoteRow folder(const QString& name) {
+        RemoteRow r;
+        r.name = name;
+        r.type = RemoteListing::kFolderType;
+        r.folder = true;
+        return r;
+    }
+    static QString fileLine(const char* name) {
+        return QStringLiteral("-rw-r--r-- 1 u g 5 Jan 1 2000 ") + QLatin1String(name);
+    }
+    static QString folderLine(const char* name) {
+        return QStringLiteral("drwxr-xr-x 2 u g 0 Jan 1 2000 ") + QLatin1String(name);
+    }
+    QString logText() const {
+        QStringList text;
+        for (const auto& l : log.lines())
+            text << l.text;
+        return text.join('\n');
+    }
+};
+
+TEST_F(DeleteTest, OneFileIsOneDeleThenTheFolderIsListedAgain) {
+    server.folders["/home/test"] = {fileLine("f.txt"), fileLine("keep.txt")};
+    showFolder(QStringLiteral("/home/test"));
+    deleteRows({file(QStringLiteral("f.txt"))});
+    EXPECT_EQ(commands(), (QStringList{"DELE /home/test/f.txt", "TYPE A", "LIST -L"}));
+    EXPECT_EQ(pane.names(), QStringList{"keep.txt"});
+    EXPECT_TRUE(pane.messages.isEmpty());
+}
+
+TEST_F(DeleteTest, AnEmptyFolderIsEnteredListedLeftAndRemoved) {
+    server.folders["/home/test"] = {folderLine("e")};
+    server.folders["/home/test/e"] = {};
+    showFolder(QStringLiteral("/home/test"));
+    deleteRows({folder(QStringLiteral("e"))});
+    EXPECT_EQ(commands(), (QStringList{"CWD /home/test/e", "TYPE A", "LIST -L", "CDUP",
+                                       "RMD /home/test/e", "PWD", "TYPE A", "LIST -L"}));
+    EXPECT_TRUE(pane.rows.isEmpty());
+}
+
+TEST_F(DeleteTest, ATreeGoesDepthFirstAndNeverEntersDotFolders) {
+    server.folders["/a"] = {folderLine("b")};
+    server.folders["/a/b"] = {fileLine("f1"), folderLine("s"), fileLine("f2")};
+    server.folders["/a/b/s"] = {folderLine("."), folderLine(".."), fileLine("g")};
+    showFolder(QStringLiteral("/a"));
+    deleteRows({folder(QStringLiteral("b"))});
+    EXPECT_EQ(commands(),
+              (QStringList{"CWD /a/b", "TYPE A",        "LIST -L", "CWD /a/b/s",   "TYPE A",
+                           "LIST -L",  "DELE /a/b/s/g", "CDUP",    "RMD /a/b/s",   "PWD",
+                           "CWD /a/b", "TYPE A",        "LIST -L", "DELE /a/b/f2", "DELE /a/b/f1",
+                           "CDUP",     "RMD /a/b",      "PWD",     "TYPE A",       "LIST -L"}));
+    EXPECT_FALSE(server.folders.contains("/a/b"));
+    EXPECT_TRUE(pane.rows.isEmpty());
+    // Every folder the job listed is in the cache as the server last listed it.
+    ListingColumns cached;
+    ReadListingFile(
+        RemoteListing::cacheFile(programDir, "127.0.0.1", server.port(), "alice", "/a/b/s"),
+        cached);
+    EXPECT_EQ(cached.count(), 3u);
+}
+
+TEST_F(DeleteTest, SeveralRowsGoFromTheBottomUp) {
+    server.folders["/home/test"] = {fileLine("x"), fileLine("y"), fileLine("z")};
+    showFolder(QStringLiteral("/home/test"));
+    deleteRows({file("x"), file("y"), file("z")});
+    EXPECT_EQ(commands(), (QStringList{"DELE /home/test/z", "DELE /home/test/y",
+                                       "DELE /home/test/x", "TYPE A", "LIST -L"}));
+}
+
+TEST_F(DeleteTest, AnEntryThatCannotGoEndsItsRowAndTheNextRowStillGoes) {
+    server.folders["/a"] = {folderLine("b"), fileLine("c")};
+    server.folders["/a/b"] = {fileLine("f1"), folderLine("s")};
+    server.folders["/a/b/s"] = {fileLine("g")};
+    server.intercept = [](FakeFtpServer& s, const QString& line) {
+        if (line != QLatin1String("DELE /a/b/s/g")) return false;
+        s.send("550 g: Permission denied\r\n");
+        return true;
+    };
+    showFolder(QStringLiteral("/a"));
+    // b is the bottom row: it goes first; c is deleted all the same.
+    deleteRows({file("c"), folder("b")});
+    EXPECT_EQ(commands(),
+              (QStringList{"CWD /a/b", "TYPE A", "LIST -L", "CWD /a/b/s", "TYPE A", "LIST -L",
+                           "DELE /a/b/s/g", "DELE /a/c", "CWD /a", "PWD", "TYPE A", "LIST -L"}));
+    EXPECT_TRUE(logText().contains("Could not delete /a/b/s/g: 550 g: Permission denied"))
+        << logText().toStdString();
+    EXPECT_EQ(pane.messages, QStringList{"1 entry could not be deleted; the log names it."});
+    EXPECT_EQ(pane.names(), QStringList{"b"});
+}
+
+TEST_F(DeleteTest, AFolderTheServerKeepsListingIsNotEnteredAgain) {
+    // RMD says yes, and the folder stays: the walk would come back to it without end.
+    server.folders["/a"] = {folderLine("b")};
+    server.folders["/a/b"] = {folderLine("s")};
+    server.folders["/a/b/s"] = {};
+    server.replies["RMD"] = "250 Removed\r\n";
+    showFolder(QStringLiteral("/a"));
+    deleteRows({folder("b")});
+    EXPECT_EQ(commands().count("CWD /a/b/s"), 1) << commands().join('|').toStdString();
+    EXPECT_TRUE(logText().contains("Could not delete /a/b/s: it is still there after it was "
+                                   "emptied"));
+    EXPECT_EQ(pane.messages, QStringList{"1 entry could not be deleted; the log names it."});
+}
+
+TEST_F(DeleteTest, PermissionsGoToEachEntryAndARefusalIsShownOnce) {
+    server.folders["/home/test"] = {fileLine("p"), fileLine("q")};
+    server.replies["SITE"] = "500 SITE not understood\r\n";
+    showFolder(QStringLiteral("/home/test"));
+    ASSERT_TRUE(session.SetPermissions("640", {"/home/test/p", "/home/test/q"}));
+    ASSERT_TRUE(
+        waitFor([&] { return server.transcript.endsWith("LIST -L") && session.IsIdle(); }, 10000))
+        << server.transcript.join('|').toStdString();
+    EXPECT_EQ(commands(), (QStringList{"SITE CHMOD 640 /home/test/p", "SITE CHMOD 640 /home/test/q",
+                                       "CWD /home/test", "PWD", "TYPE A", "LIST -L"}));
+    EXPECT_EQ(
+        pane.messages,
+        QStringList{"The server refused to change the permissions:\n500 SITE not understood"});
+    EXPECT_EQ(logText().count("500 SITE not understood"), 4); // reply trace and error, twice
+}
+
+TEST_F(DeleteTest, NewDirectoryIsMadeAndTheFolderListedAgain) {
+    server.folders["/home/test"] = {};
+    showFolder(QStringLiteral("/home/test"));
+    ASSERT_TRUE(session.MakeDirectory("/home/test/new"));
+    EXPECT_FALSE(session.MakeDirectory("/home/test/other")); // busy: nothing starts
+    ASSERT_TRUE(
+        waitFor([&] { return server.transcript.endsWith("LIST -L") && session.IsIdle(); }, 10000));
+    EXPECT_EQ(commands(),
+              (QStringList{"MKD /home/test/new", "CWD /home/test", "PWD", "TYPE A", "LIST -L"}));
+}
+
 TEST_F(NavigationTest, AnEmptyQuickConnectFieldIsRefusedWithTheMessage) {
     struct Case {
         const char *host, *user, *password, *port;

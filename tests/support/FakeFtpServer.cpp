@@ -103,7 +103,23 @@ void FakeFtpServer::onCommand(const QString& line) {
         if (arg.startsWith(u'/')) cwd = arg;
         return send("250 Directory changed\r\n");
     }
-    if (verb == QLatin1String("CDUP")) return send("250 Directory changed\r\n");
+    if (verb == QLatin1String("CDUP")) {
+        if (followCwd && cwd != QLatin1String("/"))
+            cwd =
+                cwd.lastIndexOf(u'/') == 0 ? QStringLiteral("/") : cwd.left(cwd.lastIndexOf(u'/'));
+        return send("250 Directory changed\r\n");
+    }
+    if (verb == QLatin1String("DELE") || verb == QLatin1String("RMD")) {
+        const qsizetype slash = arg.lastIndexOf(u'/');
+        const QString parent = slash <= 0 ? QStringLiteral("/") : arg.left(slash);
+        QStringList& lines = folders[parent];
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines[i].section(u' ', -1) == arg.mid(slash + 1)) lines.removeAt(i--);
+        }
+        if (verb == QLatin1String("RMD")) folders.remove(arg);
+        return send(verb == QLatin1String("DELE") ? "250 Deleted\r\n" : "250 Removed\r\n");
+    }
+    if (verb == QLatin1String("MKD")) return send("257 \"" + arg.toUtf8() + "\" created\r\n");
     if (verb == QLatin1String("TYPE")) return send("200 Type set\r\n");
     if (verb == QLatin1String("NOOP")) return send("200 NOOP ok\r\n");
     if (verb == QLatin1String("SIZE"))
@@ -127,6 +143,11 @@ void FakeFtpServer::onCommand(const QString& line) {
         const QStringList n = arg.split(u',');
         m_portTarget = quint16(n.value(4).toInt() * 256 + n.value(5).toInt());
         return send("200 PORT command successful\r\n");
+    }
+    if (verb == QLatin1String("LIST") && followCwd && folders.contains(cwd)) {
+        const QStringList& lines = folders[cwd];
+        downloadData = lines.isEmpty() ? QByteArray() : (lines.join("\r\n") + "\r\n").toUtf8();
+        return startDownload();
     }
     if (verb == QLatin1String("RETR") || verb == QLatin1String("LIST") ||
         verb == QLatin1String("NLST")) {

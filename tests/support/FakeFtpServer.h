@@ -41,6 +41,10 @@ public:
     // PWD names the folder of the last CWD (an absolute path) instead of /home/test.
     bool followCwd = false;
     QString cwd = QStringLiteral("/home/test");
+    // With followCwd: the listing lines of each folder (LIST of the current folder sends
+    // them); DELE and RMD of an absolute path take its line out of its folder's listing,
+    // MKD adds a folder line, CDUP goes to the parent folder.
+    QMap<QString, QStringList> folders;
 
     QStringList transcript;
     QByteArray uploaded;

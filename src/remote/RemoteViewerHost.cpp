@@ -1,0 +1,39 @@
+#include "RemoteViewerHost.h"
+
+#include "TextEditor.h"
+
+#include <QAbstractButton>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPointer>
+#include <QUrl>
+
+QString RemoteViewerHost::OpenInEditor(const QString& path) {
+    return TextEditor::open(path);
+}
+
+QString RemoteViewerHost::OpenWithDefault(const QString& path) {
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return {};
+    return QStringLiteral("No program could be started to open \"%1\".").arg(path);
+}
+
+void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void(bool)> answer) {
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("1Quillon"),
+                                QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No,
+                                m_window);
+    box->setObjectName(QStringLiteral("save_file"));
+    box->setInformativeText(remotePath);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {
+        answer(box->clickedButton() == box->button(QMessageBox::Yes));
+    });
+    box->open();
+}
+
+void RemoteViewerHost::ShowMessage(const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("1Quillon"), text,
+                                QMessageBox::Ok, m_window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
