@@ -23,8 +23,8 @@ Tchmod_form::Tchmod_form(QWidget* parent) : QDialog(parent) {
     static const char* const rows[3] = {"Read", "Write", "Execute"};
     static const char* const prefixes[3] = {"owner", "group", "others"};
     static const char* const suffixes[3] = {"read", "write", "execute"};
-    auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-7]?")),
-                                                   this);
+    auto* digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-7]?")), this);
     for (int c = 0; c < 3; ++c) {
         grid->addWidget(new QLabel(QLatin1String(columns[c]), this), 0, c + 1, Qt::AlignHCenter);
         for (int b = 0; b < 3; ++b) {
@@ -41,9 +41,8 @@ Tchmod_form::Tchmod_form(QWidget* parent) : QDialog(parent) {
         edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 16);
         edit->setAlignment(Qt::AlignHCenter);
         connect(edit, &QLineEdit::textEdited, this, &Tchmod_form::edited);
-        connect(edit, &QLineEdit::textChanged, this, [this] {
-            m_apply->setEnabled(m_changed && !modeOut().isEmpty());
-        });
+        connect(edit, &QLineEdit::textChanged, this,
+                [this] { m_apply->setEnabled(m_changed && !modeOut().isEmpty()); });
         grid->addWidget(edit, 4, c + 1, Qt::AlignHCenter);
         m_rights[c] = edit;
     }

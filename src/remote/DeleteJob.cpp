@@ -6,8 +6,8 @@ namespace RemoteDelete {
 
 DeleteEntry entry(const QString& path, const QString& host, const QString& user,
                   const QString& password, const QString& port, bool folder) {
-    return {path.left(255), host.left(255), user.left(255), password.left(255), port.left(255),
-            folder};
+    return {path.left(255),     host.left(255), user.left(255),
+            password.left(255), port.left(255), folder};
 }
 
 bool inside(const QString& path, const QString& top) {
@@ -37,9 +37,9 @@ QList<DeleteEntry> folderContents(const ListingColumns& columns, const QString& 
 }
 
 QString failureMessage(int count) {
-    return count == 1 ? QStringLiteral("1 entry could not be deleted; the log names it.")
-                      : QStringLiteral("%1 entries could not be deleted; the log names them.")
-                            .arg(count);
+    return count == 1
+               ? QStringLiteral("1 entry could not be deleted; the log names it.")
+               : QStringLiteral("%1 entries could not be deleted; the log names them.").arg(count);
 }
 
 } // namespace RemoteDelete

@@ -21,8 +21,7 @@ File_Editing_Viewing::File_Editing_Viewing(ViewerHost& host, QObject* parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &File_Editing_Viewing::SettledChanges);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this,
-            &File_Editing_Viewing::CopyChanged);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &File_Editing_Viewing::CopyChanged);
 }
 
 void File_Editing_Viewing::CopyConnection(const TFtpClient& session) {
@@ -77,8 +76,8 @@ QString File_Editing_Viewing::TemporaryCopy(const FileJob& job) const {
     // is only ever sent back where it came from.
     const QByteArray where =
         (m_hostName + u'\n' + m_port + u'\n' + m_user + u'\n' + job.directory).toUtf8();
-    const QString key =
-        QString::fromLatin1(QCryptographicHash::hash(where, QCryptographicHash::Sha1).toHex().left(16));
+    const QString key = QString::fromLatin1(
+        QCryptographicHash::hash(where, QCryptographicHash::Sha1).toHex().left(16));
     const QString folder = root + u'/' + key;
     if (!QFileInfo(folder).isDir() && ::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
         return {};
@@ -232,8 +231,8 @@ void File_Editing_Viewing::Transfer() {
 
 void File_Editing_Viewing::Downloaded() {
     const QString copy = m_client.LocalFileName();
-    const QString error = m_current.mode == Open ? m_host.OpenWithDefault(copy)
-                                                 : m_host.OpenInEditor(copy);
+    const QString error =
+        m_current.mode == Open ? m_host.OpenWithDefault(copy) : m_host.OpenInEditor(copy);
     if (!error.isEmpty()) m_host.ShowMessage(error);
     if (m_current.mode != Edit || !error.isEmpty()) return NextFile();
     // Watched from the bytes fetched on: each save in the editor is a change.

@@ -99,8 +99,8 @@ private:
     int m_inactivityTimeout = 0;
 
     FileJob m_current;
-    bool m_running = false;  // a job holds the connection
-    bool m_typeSet = false;  // TYPE I sent on this connection
+    bool m_running = false; // a job holds the connection
+    bool m_typeSet = false; // TYPE I sent on this connection
     bool m_quitting = false;
     int m_retries = 0;
 

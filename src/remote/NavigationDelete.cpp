@@ -24,9 +24,9 @@ bool Navigation_Manager::DeleteRows(const QList<RemoteRow>& rows) {
     m_deleteMovedServer = false;
     for (const RemoteRow& row : rows) {
         if (!RemoteDelete::walkable(row.name)) {
-            m_log.appendLine(QStringLiteral("Not deleted: \"%1\" is not a name in this folder")
-                                 .arg(row.name),
-                             SessionLog::Error);
+            m_log.appendLine(
+                QStringLiteral("Not deleted: \"%1\" is not a name in this folder").arg(row.name),
+                SessionLog::Error);
             continue;
         }
         // A link is removed itself, never entered: what it points to stays.
@@ -44,9 +44,8 @@ void Navigation_Manager::QueueDelete(const QString& path, const QString& host, c
 }
 
 bool Navigation_Manager::SameAccount(const DeleteEntry& e) const {
-    return m_client.Connected() && m_client.HostName() == e.host &&
-           m_client.UserName() == e.user && m_client.PassWord() == e.password &&
-           m_client.Port() == e.port;
+    return m_client.Connected() && m_client.HostName() == e.host && m_client.UserName() == e.user &&
+           m_client.PassWord() == e.password && m_client.Port() == e.port;
 }
 
 void Navigation_Manager::UseAccount(const DeleteEntry& e) {
@@ -179,16 +178,16 @@ void Navigation_Manager::DeleteFolderListed() {
     QFile::rename(part, file);
     ListingColumns columns;
     ReadListingFile(file, columns);
-    const DeleteEntry account = RemoteDelete::entry(QString(), m_client.HostName(),
-                                                    m_client.UserName(), m_client.PassWord(),
-                                                    m_client.Port(), false);
+    const DeleteEntry account =
+        RemoteDelete::entry(QString(), m_client.HostName(), m_client.UserName(),
+                            m_client.PassWord(), m_client.Port(), false);
     m_folderContents = RemoteDelete::folderContents(columns, m_client.HostDirName(), account);
     for (const DeleteEntry& e : std::as_const(m_folderContents)) {
         // Deleted or entered once and still listed: the server keeps it.
         if (m_deleteTried.contains(e.path))
-            return DeleteEntryFailed(e.path, QStringLiteral("it is still there after it was %1")
-                                                 .arg(e.folder ? QStringLiteral("emptied")
-                                                               : QStringLiteral("deleted")));
+            return DeleteEntryFailed(
+                e.path, QStringLiteral("it is still there after it was %1")
+                            .arg(e.folder ? QStringLiteral("emptied") : QStringLiteral("deleted")));
     }
     if (!ConnectedAndReady())
         return StopDelete(QStringLiteral("The delete stopped: the connection closed."));
@@ -263,6 +262,5 @@ void Navigation_Manager::StopDelete(const QString& why) {
     BindRequestDone();
     m_log.appendLine(why, SessionLog::Error);
     const int failures = std::exchange(m_deleteFailures, 0);
-    m_pane.ShowMessage(failures == 0 ? why
-                                     : why + u'\n' + RemoteDelete::failureMessage(failures));
+    m_pane.ShowMessage(failures == 0 ? why : why + u'\n' + RemoteDelete::failureMessage(failures));
 }

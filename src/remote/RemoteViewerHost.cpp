@@ -18,9 +18,9 @@ QString RemoteViewerHost::OpenWithDefault(const QString& path) {
 }
 
 void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void(bool)> answer) {
-    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("1Quillon"),
-                                QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No,
-                                m_window);
+    auto* box =
+        new QMessageBox(QMessageBox::Question, QStringLiteral("1Quillon"),
+                        QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No, m_window);
     box->setObjectName(QStringLiteral("save_file"));
     box->setInformativeText(remotePath);
     box->setWindowModality(Qt::ApplicationModal);

@@ -1,4 +1,9 @@
 #include "RemoteListing.h"
+#include "ChmodMode.h"
+#include "DeleteJob.h"
+#include "FileEditingViewing.h"
+
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +147,107 @@ TEST(RemoteListing, DraggedRowsMoveIntoTheFolderRowTheyAreDroppedOn) {
     const QList<RemoteMove> cut = RemoteListing::dragMoves("/", "in", {longName});
     EXPECT_EQ(cut.first().from.size(), 255);
     EXPECT_EQ(cut.first().to.size(), 255);
+}
+
+TEST(RemoteDelete, InsideComparesWholePathComponents) {
+    struct Case {
+        const char *path, *top;
+        bool inside;
+    };
+    for (const Case& c :
+         {Case{"/a/b", "/a/b", true}, Case{"/a/b/c", "/a/b", true}, Case{"/a/b/c/d", "/a/b", true},
+          Case{"/a/bc", "/a/b", false}, Case{"/x/a/b/y", "/a/b", false}, Case{"/a", "/a/b", false},
+          Case{"", "/a/b", false}, Case{"/anything", "/", true}}) {
+        EXPECT_EQ(RemoteDelete::inside(QLatin1String(c.path), QLatin1String(c.top)), c.inside)
+            << c.path << " in " << c.top;
+    }
+}
+
+TEST(RemoteDelete, AFolderListingGivesItsEntriesUpToTheFirstFolderWithoutDotsOrSlashes) {
+    ListingColumns c;
+    for (const char* line :
+         {"drwxr-xr-x 2 u g 0 Jan 1 2000 .", "drwxr-xr-x 2 u g 0 Jan 1 2000 ..",
+          "-rw-r--r-- 1 u g 5 Jan 1 2000 f1", "-rw-r--r-- 1 u g 5 Jan 1 2000 ../../etc/passwd",
+          "lrwxrwxrwx 1 u g 5 Jan 1 2000 home -> /home", "drwxr-xr-x 2 u g 0 Jan 1 2000 s",
+          "-rw-r--r-- 1 u g 5 Jan 1 2000 f2"})
+        c.names.emplace_back(line);
+    c.sizes = c.types = c.dates = c.times = c.linkTargets = c.attributes = c.owners = c.groups =
+        ListingTexts(c.names.size());
+    ParseListing(c, false, 2026);
+    const DeleteEntry account = RemoteDelete::entry({}, "h", "u", "p", "21", false);
+    const QList<DeleteEntry> entries = RemoteDelete::folderContents(c, "/a/b", account);
+    QStringList paths;
+    for (const DeleteEntry& e : entries)
+        paths << e.path + (e.folder ? "/" : "");
+    // A link is an entry of its own, removed, never entered.
+    EXPECT_EQ(paths, (QStringList{"/a/b/f1", "/a/b/home", "/a/b/s/"}));
+    EXPECT_EQ(entries.first().host, QStringLiteral("h"));
+    EXPECT_EQ(RemoteDelete::entry(QString(300, u'p'), "h", "u", "p", "21", true).path.size(), 255);
+}
+
+TEST(ChmodMode, AModeFieldGivesBoxesAndDigits) {
+    const ChmodMode::Boxes b = ChmodMode::read("-rwxr-xr--");
+    EXPECT_EQ(b.digit[0], 7);
+    EXPECT_EQ(b.digit[1], 5);
+    EXPECT_EQ(b.digit[2], 4);
+    EXPECT_TRUE(b.checked[1][2]);
+    EXPECT_FALSE(b.checked[2][2]);
+    // s and t are not x: the box stays unchecked and adds nothing.
+    const ChmodMode::Boxes setuid = ChmodMode::read("-rwsr-xr-t");
+    EXPECT_FALSE(setuid.checked[0][2]);
+    EXPECT_EQ(setuid.digit[0], 6);
+    EXPECT_EQ(setuid.digit[2], 4);
+    // Letters out of place and short texts count for nothing.
+    EXPECT_EQ(ChmodMode::read("-xwr").digit[0], 2);
+    EXPECT_EQ(ChmodMode::read("").digit[0], 0);
+}
+
+TEST(ChmodMode, SeveralRowsShowTheirCommonModeOrNone) {
+    EXPECT_EQ(ChmodMode::forRows({"-rw-r--r--", "-rwxr-xr-x"}), ChmodMode::kNoMode);
+    EXPECT_EQ(ChmodMode::forRows({"-rw-r--r--", "-rw-r--r--", "-rw-r--r--"}), "-rw-r--r--");
+    EXPECT_EQ(ChmodMode::forRows({"-rw-r--r--", "-rw-r--r--", "drwxr-xr-x"}), ChmodMode::kNoMode);
+    EXPECT_EQ(ChmodMode::forRows({""}), ChmodMode::kNoMode);
+    EXPECT_EQ(ChmodMode::forRows({"-r--------"}), "-r--------");
+}
+
+TEST(ChmodMode, ClicksChangeTheDigitAndOnlyValidDigitsMakeAMode) {
+    EXPECT_EQ(ChmodMode::afterClick("5", true, 2), "7");
+    EXPECT_EQ(ChmodMode::afterClick("7", false, 4), "3");
+    EXPECT_EQ(ChmodMode::afterClick("", false, 4), ""); // an empty edit stays empty
+    EXPECT_EQ(ChmodMode::afterClick("", true, 1), "");
+    EXPECT_EQ(ChmodMode::afterClick("7", true, 4), "11"); // not a mode: cannot be applied
+    EXPECT_EQ(ChmodMode::modeOut("7", "5", "5"), "755");
+    for (const char* bad : {"", "8", "11", "x", "-1", " 5"})
+        EXPECT_TRUE(ChmodMode::modeOut("7", QLatin1String(bad), "5").isEmpty()) << bad;
+}
+
+TEST(FileEditingViewing, RemotePathsAndTemporaryCopiesStayInTheirFolder) {
+    using Job = File_Editing_Viewing::FileJob;
+    EXPECT_EQ(File_Editing_Viewing::RemotePath(Job{"/", "a.txt"}), "/a.txt");
+    EXPECT_EQ(File_Editing_Viewing::RemotePath(Job{"/www", "a.txt"}), "/www/a.txt");
+    const QString root = File_Editing_Viewing::TemporaryFolder();
+    ASSERT_FALSE(root.isEmpty());
+    EXPECT_EQ(QFileInfo(root).permissions() & 0x0077, 0) << "others may read the copies";
+    struct NullHost : ViewerHost {
+        QString OpenInEditor(const QString&) override { return {}; }
+        QString OpenWithDefault(const QString&) override { return {}; }
+        void AskSaveFile(const QString&, std::function<void(bool)>) override {}
+        void ShowMessage(const QString&) override {}
+    } host;
+    File_Editing_Viewing viewer(host);
+    for (const char* name : {"../../x", "..", ".", "", "a/b", "plain.txt"}) {
+        const QString copy = viewer.TemporaryCopy(Job{"/www", QLatin1String(name)});
+        ASSERT_FALSE(copy.isEmpty()) << name;
+        const QString folder = QFileInfo(copy).absolutePath();
+        EXPECT_EQ(QFileInfo(folder).absolutePath(), root) << name;
+        EXPECT_NE(QFileInfo(copy).fileName(), QStringLiteral("..")) << name;
+        EXPECT_NE(QFileInfo(copy).fileName(), QStringLiteral(".")) << name;
+    }
+    // Two folders' files of one name never share a copy.
+    EXPECT_NE(viewer.TemporaryCopy(Job{"/www", "index.html"}),
+              viewer.TemporaryCopy(Job{"/old", "index.html"}));
+    EXPECT_EQ(viewer.TemporaryCopy(Job{"/www", "index.html"}),
+              viewer.TemporaryCopy(Job{"/www", "index.html"}));
 }
 
 } // namespace
