@@ -27,6 +27,7 @@ Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& contro
 }
 
 void Navigation_Manager::BindRequestDone() {
+    m_deleting = false; // whatever ran on the connection before has given it back
     m_client.OnRequestDone = [this](TCustomFtpCli*, TFtpRequest r, uint16_t e) {
         BrowseRequestDone(r, e);
     };
@@ -99,6 +100,9 @@ void Navigation_Manager::ApplyAndOpen(const QString& host, const QString& user,
     if (!localDirectory.isEmpty()) m_controls.OpenLocalFolder(localDirectory);
     m_loggedIn = false;
     BindRequestDone();
+    // Rows a stopped delete left behind belong to the session they were chosen in.
+    m_pendingDeletes.clear();
+    m_folderContents.clear();
     m_client.SetHostName(host);
     m_client.SetUserName(user);
     m_client.SetPassWord(password);
@@ -406,11 +410,11 @@ QString Navigation_Manager::CacheFile(const QString& directory) const {
 
 void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFetch) {
     const QString cacheFile = CacheFile(directory);
-    BindRequestDone();
     if (forceFetch || !QFileInfo::exists(cacheFile)) {
-        // One request at a time: while one runs, its chain owns the client's folder and
-        // listing file.
+        // One request at a time: while one runs, its chain (a delete, moves) owns the
+        // client's completions, folder and listing file.
         if (!ConnectedAndReady() || !m_loggedIn) return;
+        BindRequestDone();
         m_client.SetHostDirName(directory);
         m_client.SetHostFileName(QString());
         m_client.CwdAsync();
@@ -503,8 +507,8 @@ void Navigation_Manager::Rename(const RemoteListing::RemoteMove& move) {
 }
 
 bool Navigation_Manager::MakeDirectory(const QString& path) {
-    BindRequestDone();
     if (!IsIdle()) return false;
+    BindRequestDone();
     m_client.SetHostFileName(path);
     m_client.SetHostDirName(QString());
     try {

@@ -282,10 +282,12 @@ void RemotePaneWidget::ShowRows(const QList<RemoteRow>& rows) {
     }
     m_list->setSortingEnabled(sorting);
     m_list->setUpdatesEnabled(true);
+    updateSelectionCommands(); // the new rows come unselected
 }
 
 void RemotePaneWidget::ClearRows() {
     m_list->clear();
+    updateSelectionCommands();
 }
 
 void RemotePaneWidget::SetPaneEnabled(bool enabled) {

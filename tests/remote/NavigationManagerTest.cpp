@@ -321,6 +321,22 @@ TEST_F(DeleteTest, AFolderTheServerKeepsListingIsNotEnteredAgain) {
     EXPECT_EQ(pane.messages, QStringList{"1 entry could not be deleted; the log names it."});
 }
 
+TEST_F(DeleteTest, BrowsingWhileTheJobRunsStartsNothingAndLeavesItRunning) {
+    server.folders["/a"] = {folderLine("b")};
+    server.folders["/a/b"] = {fileLine("f1"), fileLine("f2")};
+    showFolder(QStringLiteral("/a"));
+    ASSERT_TRUE(session.DeleteRows({folder("b")}));
+    session.Refresh();
+    session.OpenRow(folder("b"));
+    EXPECT_FALSE(session.MakeDirectory("/a/new"));
+    EXPECT_FALSE(session.DeleteRows({file("x")}));
+    ASSERT_TRUE(waitFor(
+        [&] { return !session.Deleting() && server.transcript.endsWith("LIST -L"); }, 10000))
+        << server.transcript.join('|').toStdString();
+    EXPECT_FALSE(server.folders.contains("/a/b"));
+    EXPECT_FALSE(commands().contains("MKD /a/new"));
+}
+
 TEST_F(DeleteTest, PermissionsGoToEachEntryAndARefusalIsShownOnce) {
     server.folders["/home/test"] = {fileLine("p"), fileLine("q")};
     server.replies["SITE"] = "500 SITE not understood\r\n";

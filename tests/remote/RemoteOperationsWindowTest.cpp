@@ -82,8 +82,8 @@ TEST_P(RemoteOperationsTest, ATreeIsDeletedAndGoneFromTheDisk) {
     act("Remote_Delete")->trigger();
     ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(server.root + "/tree"); }, 20000))
         << logText();
-    ASSERT_TRUE(waitFor([&] { return remoteRow("tree") == nullptr && w->Navigation()->IsIdle(); },
-                        10000))
+    ASSERT_TRUE(
+        waitFor([&] { return remoteRow("tree") == nullptr && w->Navigation()->IsIdle(); }, 10000))
         << shownRows().toStdString();
     EXPECT_TRUE(remoteRow("keep.txt"));
     EXPECT_TRUE(QFileInfo::exists(server.root + "/keep.txt"));
@@ -114,7 +114,8 @@ TEST_P(RemoteOperationsTest, RenameInPlaceNewDirectoryAndChmodReachTheDisk) {
         ASSERT_TRUE(input);
         EXPECT_EQ(input->objectName(), QStringLiteral("new_directory"));
         EXPECT_EQ(input->windowTitle(), QStringLiteral("Directory Name"));
-        EXPECT_EQ(input->labelText(), QStringLiteral("Please Specify the name of the New Directory"));
+        EXPECT_EQ(input->labelText(),
+                  QStringLiteral("Please Specify the name of the New Directory"));
         input->setTextValue(QStringLiteral("made"));
         input->accept();
     });
@@ -165,8 +166,8 @@ TEST_P(RemoteOperationsTest, ViewAndEditWorkOnTemporaryCopiesAndYesSendsTheChang
     ASSERT_EQ(edited().size(), 2);
     writeFile(edited()[1], "second version\n");
     box->button(QMessageBox::Yes)->click();
-    ASSERT_TRUE(waitFor([&] { return readFile(server.root + "/doc.txt") == "second version\n"; },
-                        10000))
+    ASSERT_TRUE(
+        waitFor([&] { return readFile(server.root + "/doc.txt") == "second version\n"; }, 10000))
         << readFile(server.root + "/doc.txt").toStdString();
 
     // Edit the other file, save, No: nothing is sent.

@@ -76,8 +76,9 @@ TEST_F(ViewerTest, ViewFetchesEveryFileFromTheBottomRowUpOnOneConnectionThenQuit
         viewer->AddFileJob(QLatin1String(name), "/www", File_Editing_Viewing::View);
     viewer->StartNextFileJob();
     ASSERT_TRUE(waitFor([&] { return finished; }, 10000)) << commands().join('|').toStdString();
-    EXPECT_EQ(commands(), (QStringList{"USER tester", "PASS s3cret-pass", "TYPE I", "RETR /www/c.txt",
-                                       "RETR /www/b.txt", "RETR /www/a.txt", "QUIT"}));
+    EXPECT_EQ(commands(),
+              (QStringList{"USER tester", "PASS s3cret-pass", "TYPE I", "RETR /www/c.txt",
+                           "RETR /www/b.txt", "RETR /www/a.txt", "QUIT"}));
     ASSERT_EQ(host.opened.size(), 3);
     EXPECT_TRUE(host.opened[0].endsWith("/c.txt"));
     EXPECT_EQ(read(host.opened[0]), server.downloadData); // the file's own bytes
@@ -108,7 +109,7 @@ TEST_F(ViewerTest, EditSendsTheCopyBackOnYesOnlyAndAsksAgainWhenTheEditorSaves) 
                            "STOR /www/b.txt", "RETR /www/a.txt", "QUIT"}));
     EXPECT_EQ(host.questions, (QStringList{"/www/b.txt", "/www/a.txt"}));
     EXPECT_EQ(server.uploaded, QByteArray("old text\n")); // Yes before any save: unchanged
-    EXPECT_FALSE(finished); // it watches the edited copies
+    EXPECT_FALSE(finished);                               // it watches the edited copies
 
     // The editor saves a.txt (answered No before): asked again, Yes sends the new bytes
     // on a new connection.

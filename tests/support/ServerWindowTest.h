@@ -3,14 +3,14 @@
 // drops, and the session logged in through the quick-connect bar.
 #pragma once
 
+#include "LocalListModel.h"
+#include "LocalPane.h"
 #include "Main.h"
 #include "NavigationManager.h"
 #include "QueueModel.h"
 #include "RealServerTest.h"
 #include "TestFiles.h"
 #include "WindowControls.h"
-#include "LocalListModel.h"
-#include "LocalPane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -197,5 +197,4 @@ protected:
     QString join(const QString& name) const {
         return D() == QLatin1String("/") ? u'/' + name : D() + u'/' + name;
     }
-
 };
