@@ -205,13 +205,7 @@ protected:
             [&] { return server.transcript.endsWith("LIST -L") && session.IsIdle(); }, 15000))
             << server.transcript.join('|').toStdString();
     }
-    QStringList commands() const {
-        QStringList c;
-        for (const QString& line : server.transcript) {
-            if (!line.startsWith(QLatin1String("PORT"))) c << line;
-        }
-        return c;
-    }
+    QStringList commands() const { return server.commands(); }
     static RemoteRow file(const QString& name) {
         RemoteRow r;
         r.name = name;

@@ -51,13 +51,7 @@ protected:
         QObject::connect(viewer, &File_Editing_Viewing::finished, [this] { finished = true; });
     }
     void TearDown() override { delete viewer.data(); }
-    QStringList commands() const {
-        QStringList c;
-        for (const QString& line : server.transcript) {
-            if (!line.startsWith(QLatin1String("PORT"))) c << line;
-        }
-        return c;
-    }
+    QStringList commands() const { return server.commands(); }
     static QByteArray read(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");

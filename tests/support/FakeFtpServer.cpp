@@ -27,6 +27,14 @@ FakeFtpServer::FakeFtpServer() {
     });
 }
 
+QStringList FakeFtpServer::commands() const {
+    QStringList c;
+    for (const QString& line : transcript) {
+        if (!line.startsWith(QLatin1String("PORT"))) c << line;
+    }
+    return c;
+}
+
 void FakeFtpServer::send(const QByteArray& raw) {
     if (m_conn) m_conn->write(raw);
 }

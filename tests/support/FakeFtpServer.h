@@ -47,6 +47,8 @@ public:
     QMap<QString, QStringList> folders;
 
     QStringList transcript;
+    // The transcript without the PORT lines of the data connections.
+    QStringList commands() const;
     QByteArray uploaded;
     qint64 restOffset = 0;
     int dataConnections = 0;
