@@ -103,7 +103,11 @@ void Navigation_Manager::DeleteStep(TFtpRequest request, int error) {
     case ftpPassAsync:
         if (error != 0) m_log.appendLine(reply, SessionLog::Error);
         if (!ready) return RetryDelete();
-        if (error == 0) m_deleteRetries = 0;
+        if (error == 0) {
+            // Logged in again after a lost connection: the session browses on it after the job.
+            m_deleteRetries = 0;
+            m_loggedIn = true;
+        }
         return EnterOrDelete();
     case ftpCwdAsync:
         if (error != 0) return DeleteEntryFailed(m_client.HostDirName(), reply);
@@ -230,6 +234,9 @@ void Navigation_Manager::RetryDelete() {
             QStringLiteral("The delete stopped: the connection to %1 could not be opened again.")
                 .arg(m_client.HostName()));
     }
+    // Lost while entering a folder: the new connection enters it again.
+    if (m_deleteFolder && m_client.HostFileName().isEmpty() && !m_emptying.isEmpty())
+        m_client.SetHostFileName(m_emptying);
     m_client.Abort();
     m_client.OpenAsync();
 }

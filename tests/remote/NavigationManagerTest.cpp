@@ -331,6 +331,25 @@ TEST_F(DeleteTest, BrowsingWhileTheJobRunsStartsNothingAndLeavesItRunning) {
     EXPECT_FALSE(commands().contains("MKD /a/new"));
 }
 
+TEST_F(DeleteTest, AConnectionLostInsideAFolderIsOpenedAgainAndTheFolderEnteredAgain) {
+    server.folders["/home/test"] = {folderLine("e")};
+    server.folders["/home/test/e"] = {fileLine("x")};
+    showFolder(QStringLiteral("/home/test"));
+    bool dropped = false;
+    server.intercept = [&dropped](FakeFtpServer& s, const QString& line) {
+        if (dropped || line != QLatin1String("TYPE A")) return false;
+        dropped = true;
+        s.closeControl();
+        return true;
+    };
+    deleteRows({folder("e")});
+    EXPECT_EQ(commands(),
+              (QStringList{"CWD /home/test/e", "TYPE A", "USER alice", "PASS pw",
+                           "CWD /home/test/e", "TYPE A", "LIST -L", "DELE /home/test/e/x", "CDUP",
+                           "RMD /home/test/e", "PWD", "TYPE A", "LIST -L"}));
+    EXPECT_FALSE(server.folders.contains("/home/test/e"));
+}
+
 TEST_F(DeleteTest, PermissionsGoToEachEntryAndARefusalIsShownOnce) {
     server.folders["/home/test"] = {fileLine("p"), fileLine("q")};
     server.replies["SITE"] = "500 SITE not understood\r\n";
