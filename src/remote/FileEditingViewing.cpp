@@ -209,8 +209,8 @@ void File_Editing_Viewing::Retry() {
 void File_Editing_Viewing::BeginTransfer() {
     if (m_client.LocalFileName().isEmpty()) {
         m_host.ShowMessage(
-            QStringLiteral("No folder for temporary copies could be made in %1 occured while "
-                           "retreiving %2")
+            QStringLiteral("No folder for temporary copies could be made in %1; %2 was not "
+                           "fetched.")
                 .arg(QDir::tempPath(), m_client.HostFileName()));
         return NextFile();
     }
