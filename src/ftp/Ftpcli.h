@@ -236,6 +236,9 @@ public:
     qint64 TransferredBytes() const { return m_transferredBytes; }
     TFtpRequest CurrentRequest() const { return m_currentRequest; }
     int RequestError() const { return m_requestError; }
+    // A request has ended and its report has not reached OnRequestDone yet: the client
+    // is ready, but whoever waits for that report has not had it.
+    bool ReportPending() const { return m_reportsQueued > 0; }
     TWSocket* ControlSocket() const { return m_controlSocket; }
     // Seconds without a byte from the server after which a request ends; 0 never.
     int InactivityTimeout() const { return m_inactivityTimeout; }
@@ -423,6 +426,8 @@ protected:
     TFtpRequest m_currentRequest = ftpNone;
     int m_requestError = 0;
     bool m_requestDoneSent = true;
+    // Reports of ended requests still on their way to OnRequestDone.
+    int m_reportsQueued = 0;
     TFtpFctSet m_pendingSteps = 0;
     TFtpFct m_lastStep = ftpFctNone;
     int m_sequenceError = 0;

@@ -307,9 +307,11 @@ void TCustomFtpCli::EndRequest(int report, int code, const QString& reply, const
     m_sequenceStep = false;
     m_pendingSteps = 0;
     const int error = report;
+    ++m_reportsQueued;
     QMetaObject::invokeMethod(
         this,
         [this, error] {
+            --m_reportsQueued;
             Guarded([this, error] {
                 if (OnRequestDone) OnRequestDone(this, m_currentRequest, uint16_t(error));
             });

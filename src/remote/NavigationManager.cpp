@@ -435,6 +435,9 @@ void Navigation_Manager::FetchListing() {
 }
 
 void Navigation_Manager::ListingDone() {
+    // A stopped listing may still end well (its 226 after the ABOR): it is not a listing
+    // of the folder, and the pane keeps what it shows.
+    if (m_listingFile.isEmpty()) return;
     // Complete: the listing becomes the folder's cache file.
     const QString file = CacheFile(m_client.HostDirName());
     QFile::remove(file);

@@ -113,7 +113,11 @@ private:
     void FetchListing();
     void ListingDone();
     void ShowListing(const QString& directory);
-    bool ConnectedAndReady() const { return m_client.Connected() && m_client.State() == ftpReady; }
+    // Ready for the next request: inside a completion handler its own report has arrived;
+    // between the end of a request and its report, nothing new starts.
+    bool ConnectedAndReady() const {
+        return m_client.Connected() && m_client.State() == ftpReady && !m_client.ReportPending();
+    }
     // Opening the connection or logging in, not yet browsing.
     bool Connecting() const;
     void RequestFailed(TFtpRequest request, int error);

@@ -68,10 +68,7 @@ protected:
     void TearDown() override { session.CloseSession(); }
     bool listed(int rows = 1) {
         return waitFor(
-            [&] {
-                return pane.rows.size() == rows && session.Client().State() == ftpReady &&
-                       pane.paneEnabled;
-            },
+            [&] { return pane.rows.size() == rows && session.IsIdle() && pane.paneEnabled; },
             15000);
     }
     QStringList verbs() const {
@@ -477,7 +474,7 @@ TEST(NavigationRealServer, BrowsesPyftpdlibAndServesFetchedFoldersFromTheCache) 
     ASSERT_TRUE(waitFor(
         [&] { return session.DisplayedDirectory() != pub && pane.names() == QStringList{"pub"}; },
         15000));
-    ASSERT_TRUE(waitFor([&] { return session.Client().State() == ftpReady; }));
+    ASSERT_TRUE(waitFor([&] { return session.IsIdle(); }));
     const qsizetype lines = log.lines().size();
     session.ChangeDirectory(pub, false);
     EXPECT_EQ(log.lines()[lines].text, QStringLiteral("Using Cached Listing for ") + pub);

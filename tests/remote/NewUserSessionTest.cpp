@@ -34,7 +34,7 @@ protected:
         return waitFor(
             [&] {
                 return list()->topLevelItemCount() == rows && list()->isEnabled() &&
-                       w->Navigation()->Client().State() == ftpReady;
+                       w->Navigation()->IsIdle();
             },
             10000);
     }
@@ -183,6 +183,8 @@ TEST_F(NewUserTest, TwoServersOnOneHostDoNotShareCachedListings) {
 
 TEST_F(NewUserTest, AStoppedListingIsNeverShownAsComplete) {
     server.keepDataOpen = true;
+    // The ABOR's 426 and 226 are the listing's last replies.
+    server.finalDownloadReply.clear();
     server.downloadData = "-rw-r--r-- 1 qq zz 5 Jan 1 2000 partial.txt\r\n";
     server.intercept = [](FakeFtpServer& s, const QString& line) {
         if (line != QLatin1String("ABOR")) return false;
@@ -196,7 +198,8 @@ TEST_F(NewUserTest, AStoppedListingIsNeverShownAsComplete) {
     EXPECT_FALSE(refresh->isEnabled());
     refresh->trigger();
     control<QAction>(w.get(), "Stop_Button")->trigger();
-    ASSERT_TRUE(waitFor([&] { return w->Navigation()->Client().State() == ftpReady; }));
+    // Idle once the stopped listing's report has come in.
+    ASSERT_TRUE(waitFor([&] { return w->Navigation()->IsIdle(); }));
     EXPECT_TRUE(refresh->isEnabled());
     EXPECT_EQ(server.transcript.filter(QStringLiteral("LIST")).size(), 1);
 
@@ -206,7 +209,8 @@ TEST_F(NewUserTest, AStoppedListingIsNeverShownAsComplete) {
     const qsizetype sent = server.transcript.size();
     w->Navigation()->ChangeDirectory(QStringLiteral("/home/test"), false);
     EXPECT_FALSE(log().contains(QStringLiteral("Using Cached Listing")));
-    ASSERT_TRUE(waitFor([&] { return server.transcript.mid(sent).contains("LIST -L"); }));
+    ASSERT_TRUE(waitFor([&] { return server.transcript.mid(sent).contains("LIST -L"); }))
+        << log().toStdString();
 }
 
 TEST_F(NewUserTest, OneEnterGoesToAnAddressOnceAndAFailedOneShowsWhereThePaneIs) {

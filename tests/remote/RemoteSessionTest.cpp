@@ -67,8 +67,7 @@ protected:
     bool idleWithRows() {
         return waitFor(
             [&] {
-                return w->Navigation()->IsConnected() &&
-                       w->Navigation()->Client().State() == ftpReady &&
+                return w->Navigation()->IsIdle() &&
                        control<QTreeWidget>(w.get(), "remoteListView")->isEnabled() &&
                        control<QTreeWidget>(w.get(), "remoteListView")->topLevelItemCount() > 0;
             },
