@@ -139,11 +139,7 @@ void File_Editing_Viewing::OpenRequestDone(TFtpRequest request, int error) {
 void File_Editing_Viewing::EditRequestDone(TFtpRequest request, int error) {
     if (CommonStep(request, error)) return;
     if (request == ftpGetAsync) return Downloaded();
-    if (request == ftpPutAsync) {
-        const QString copy = m_client.LocalFileName();
-        if (m_watched.contains(copy)) m_watched[copy].fingerprint = Fingerprint(copy);
-        NextFile();
-    }
+    if (request == ftpPutAsync) NextFile();
 }
 
 bool File_Editing_Viewing::CommonStep(TFtpRequest request, int error) {
@@ -255,6 +251,8 @@ void File_Editing_Viewing::Ask(const QString& copy) {
             if (waiting) NextFile();
             return;
         }
+        // What is sent is what the copy holds now; a later save is a change again.
+        watched->fingerprint = Fingerprint(copy);
         FileJob job = watched->job;
         job.upload = true;
         if (waiting && m_client.Connected() && m_client.State() == ftpReady) {

@@ -27,6 +27,7 @@ void RemotePaneWidget::bindOperations() {
     connect(m_open, &QAction::triggered, this, &RemotePaneWidget::Open);
     connect(m_edit, &QAction::triggered, this, &RemotePaneWidget::Edit);
     connect(m_list, &QTreeWidget::itemChanged, this, &RemotePaneWidget::nameEdited);
+    connect(m_bookMark, &QAction::triggered, this, &RemotePaneWidget::bookmarkRequested);
 }
 
 void RemotePaneWidget::markRow(QTreeWidgetItem* item, const RemoteRow& row) {

@@ -76,6 +76,8 @@ signals:
     void uploadDropped(const QStringList& localPaths, const QString& target);
     // Files dropped from a file manager.
     void filesDropped(const QStringList& paths);
+    // "BookMark Current Folder".
+    void bookmarkRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
