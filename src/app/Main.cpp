@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "FileDrop.h"
 #include "FileReplaceDialog.h"
+#include "LocalBrowse.h"
 #include "LocalPane.h"
 #include "LogView.h"
 #include "NavigationManager.h"
@@ -12,6 +13,7 @@
 #include "QuickConnectBar.h"
 #include "RemotePaneWidget.h"
 #include "SettingsDialog.h"
+#include "SiteInfo.h"
 #include "SiteManagerPane.h"
 #include "ThreadPanel.h"
 #include "ToolButton.h"
@@ -149,6 +151,7 @@ void TMainform::bindRemoteSession() {
         nav->SendCommand(input.textValue());
     });
     connect(m_quickBar, &QuickConnectBar::connectRequested, nav, [this, nav] {
+        m_sessionSiteId = 0;
         nav->QuickConnect(m_quickBar->host(), m_quickBar->user(), m_quickBar->password(),
                           m_quickBar->port());
     });
@@ -184,7 +187,8 @@ void TMainform::FormCreate() {
 
     m_sites = std::make_unique<SiteTree>(m_programDir + SiteTree::kFileName);
     const SiteTree::LoadResult sites = m_sites->load();
-    m_siteManager->showTree(*m_sites);
+    m_siteManager->bind(*m_sites);
+    bindSiteManager();
     if (!sites.error.isEmpty()) {
         QString text = QStringLiteral("The site file could not be read: %1").arg(sites.error);
         if (!sites.keptAs.isEmpty())
@@ -257,6 +261,40 @@ void TMainform::bindTransfers() {
         if (!ok) return std::nullopt;
         return answer;
     };
+}
+
+void TMainform::bindSiteManager() {
+    Navigation_Manager* nav = m_navigation.get();
+    connect(m_siteManager, &SiteManagerPane::connectRequested, this,
+            [this, nav](const SiteConnection& c) {
+                // A site stored with a host or port no connection can use (an old or
+                // hand-edited file) is said, never tried.
+                const QString problem = SiteInfo::connectionProblem(c.host, c.port);
+                if (!problem.isEmpty()) {
+                    showMessage(QStringLiteral("This site cannot be connected to: ") + problem);
+                    return;
+                }
+                m_sessionSiteId = c.siteId;
+                nav->OpenSession(c.host, c.user, c.password, c.port, c.remoteDir, c.localDir,
+                                 c.siteIndex);
+            });
+    for (QAction* a : {m_a.NewFtpSite1, m_a.NewSite_Button})
+        connect(a, &QAction::triggered, m_siteManager, &SiteManagerPane::NewSite);
+    connect(m_quickBar, &QuickConnectBar::exportRequested, this, [this] {
+        m_siteManager->ExportSite(m_quickBar->host(), m_quickBar->user(), m_quickBar->password(),
+                                  m_quickBar->port());
+    });
+    connect(m_remotePane, &RemotePaneWidget::bookmarkRequested, this, [this, nav] {
+        if (!nav->IsConnected()) return;
+        const TFtpClient& client = nav->Client();
+        SiteConnection now{client.HostName(),
+                           client.UserName(),
+                           client.PassWord(),
+                           client.Port(),
+                           nav->DisplayedDirectory(),
+                           Local_Browse::StripTrailingSlash(m_localPane->CurrentFolder())};
+        m_siteManager->BookmarkFolder(now, nav->SiteIndex() < 0 ? 0 : m_sessionSiteId);
+    });
 }
 
 void TMainform::bindTransferRequests() {

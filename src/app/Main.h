@@ -116,6 +116,7 @@ private:
     void bindRemoteSession();
     void bindTransfers();
     void bindTransferRequests();
+    void bindSiteManager();
     void showLocalCommands(const LocalCommandStates& states);
     void setPasteCommands(bool enabled);
     // Uploads into the remote folder; dropped paths that are gone are named to the user.
@@ -134,6 +135,8 @@ private:
     std::unique_ptr<QueueAutosave> m_queueSave, m_failQueueSave;
     QTimer* m_remoteRefresh = nullptr;
     std::unique_ptr<SiteTree> m_sites;
+    // The entry id of the site the session was opened from (0: a quick connection).
+    uint64_t m_sessionSiteId = 0;
     std::unique_ptr<Navigation_Manager> m_navigation;
     std::unique_ptr<TransferRequests> m_requests;
     TFileDrop* m_fileDrop = nullptr;

@@ -41,6 +41,7 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
     m_export = makeToolButton(this, "export_site", QStringLiteral("Export to Site Manager"),
                               QStyle::SP_DialogSaveButton);
     connect(m_connect, &QToolButton::clicked, this, &QuickConnectBar::connectRequested);
+    connect(m_export, &QToolButton::clicked, this, &QuickConnectBar::exportRequested);
     row->addWidget(m_connect);
     row->addWidget(m_export);
     row->addStretch();

@@ -19,6 +19,7 @@ public:
 
 signals:
     void connectRequested();
+    void exportRequested();
 
 private:
     QLineEdit *m_host = nullptr, *m_user = nullptr, *m_pass = nullptr, *m_port = nullptr;

@@ -112,6 +112,20 @@ SiteTree::LoadResult SiteTree::load() {
     return result;
 }
 
+bool SiteTree::read(QString* error) {
+    m_top.clear();
+    TreeRecord top;
+    if (QFileInfo::exists(m_path) && QFileInfo(m_path).size() > 0 &&
+        !treestream::LoadFile(top, m_path, error)) {
+        resetToRoot();
+        return false;
+    }
+    for (const TreeRecord& r : top.children)
+        m_top.push_back(fromRecord(r, nullptr));
+    if (m_top.empty()) resetToRoot();
+    return true;
+}
+
 bool SiteTree::save() {
     TreeRecord top;
     for (const auto& e : m_top)
@@ -150,6 +164,19 @@ int SiteTree::indexOf(const SiteEntry* entry) const {
     int i = 0, found = -1;
     walk(m_top, [&](SiteEntry& e) {
         if (&e == entry) {
+            found = i;
+            return true;
+        }
+        ++i;
+        return false;
+    });
+    return found;
+}
+
+int SiteTree::indexOfId(uint64_t id) const {
+    int i = 0, found = -1;
+    walk(m_top, [&](SiteEntry& e) {
+        if (e.id == id) {
             found = i;
             return true;
         }
@@ -250,5 +277,7 @@ std::optional<SiteConnection> SiteTree::connection(int index) const {
     c.remoteDir = e->columns.value(ColRemoteDir);
     c.localDir = e->columns.value(ColLocalDir);
     c.siteIndex = e->kind == SiteKind::Site ? index : indexOf(e->parent);
+    const SiteEntry* site = e->kind == SiteKind::Site ? e : e->parent;
+    c.siteId = site ? site->id : 0;
     return c;
 }

@@ -25,18 +25,27 @@ enum SiteColumn {
 };
 
 struct SiteEntry {
+    // Names the entry for as long as the program runs, whatever is inserted before it or
+    // moved; not stored in the file.
+    const uint64_t id = nextId();
     QString label;
     SiteKind kind = SiteKind::Folder;
     QStringList columns; // six texts for a site or bookmark, none for a folder
     uint16_t displayFlags = 0;
     SiteEntry* parent = nullptr; // null for the top-level entries
     std::vector<std::unique_ptr<SiteEntry>> children;
+
+    static uint64_t nextId() {
+        static uint64_t last = 0;
+        return ++last;
+    }
 };
 
 // What a double-click on a site or bookmark connects with, defaults filled in.
 struct SiteConnection {
     QString host, user, password, port, remoteDir, localDir;
     int siteIndex = -1;
+    uint64_t siteId = 0; // the site's entry id, which stays when entries come and go
 };
 
 class SiteTree {
@@ -55,6 +64,9 @@ public:
     // without entries gives the root folder; a damaged file is kept under another name
     // and the tree starts again from the root folder.
     LoadResult load();
+    // Reads the site file as it is, changing nothing on disk; false (and the reason) when
+    // it cannot be read. A missing or empty file gives the root folder.
+    bool read(QString* error = nullptr);
     bool save();
     QString lastError() const { return m_lastError; }
     QString filePath() const { return m_path; }
@@ -62,6 +74,8 @@ public:
     int count() const;
     SiteEntry* entryAt(int absoluteIndex) const;
     int indexOf(const SiteEntry* entry) const;
+    // The entry's absolute index by its id; -1 when it is gone.
+    int indexOfId(uint64_t id) const;
     const std::vector<std::unique_ptr<SiteEntry>>& topLevel() const { return m_top; }
 
     // Appends a site (isSite) or bookmark under the entry at parentIndex and saves.

@@ -1,5 +1,6 @@
 #include "SiteTree.h"
 #include "Scratch.h"
+#include "SiteInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -231,6 +232,103 @@ TEST_F(SiteTreeTest, ADamagedFileIsKeptAndTheTreeStartsAgain) {
         EXPECT_EQ(fileBytes().size(), 157);
     }
     EXPECT_EQ(QDir(m_dir).entryList(QDir::Files).size(), 3); // the new file and two kept copies
+}
+
+TEST_F(SiteTreeTest, EntriesKeepTheirIdWhenOthersComeAndGo) {
+    SiteTree tree(m_path);
+    tree.load();
+    buildSample(tree);
+    const uint64_t beta = tree.entryAt(4)->id;
+    tree.addFolder("Before", 0); // appended under the root: Beta keeps index 4
+    ASSERT_EQ(tree.addEntry("Gamma", 1, "g", "", "", "", "", "", false), 3);
+    EXPECT_EQ(tree.indexOfId(beta), 5); // inserted before it: its index moved, its id did not
+    EXPECT_EQ(tree.connection(5)->siteId, beta);
+    EXPECT_EQ(tree.connection(2)->siteId, tree.entryAt(1)->id); // a bookmark names its site
+    tree.remove(5);
+    EXPECT_EQ(tree.indexOfId(beta), -1);
+}
+
+TEST_F(SiteTreeTest, ReadingChangesNothingOnDisk) {
+    SiteTree missing(m_path);
+    EXPECT_TRUE(missing.read());
+    EXPECT_FALSE(QFileInfo::exists(m_path)); // load() would have written it
+    EXPECT_EQ(missing.entryAt(0)->label, SiteTree::kRootLabel);
+    writeFile("damaged");
+    SiteTree damaged(m_path);
+    QString error;
+    EXPECT_FALSE(damaged.read(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(), QByteArray("damaged")); // not set aside
+}
+
+TEST(SiteInfo, TheDialogFieldsFillInTheAnonymousDefaults) {
+    SiteInfo::Fields f = SiteInfo::fill(SiteInfo::forNewSite());
+    EXPECT_EQ(f.user, "anonymous");
+    EXPECT_TRUE(f.anonymous);
+    EXPECT_EQ(f.password, "rover@");
+    EXPECT_EQ(f.port, "21");
+    f = SiteInfo::fill({"L", "h", "anonymous", "", "2121", "/l", "/r", "", "", ""});
+    EXPECT_TRUE(f.anonymous);
+    EXPECT_EQ(f.password, "rover@"); // an empty stored password
+    EXPECT_EQ(f.port, "2121");
+    f = SiteInfo::fill({"L", "h", "bob", "pw", "", "", "", "bm", "/bl", "/br"});
+    EXPECT_FALSE(f.anonymous);
+    EXPECT_EQ(f.user, "bob");
+    EXPECT_EQ(f.bookmarkLocal, "/bl");
+    EXPECT_EQ(SiteInfo::siteColumns(f), (QStringList{"h", "bob", "pw", "21", "", ""}));
+    EXPECT_EQ(SiteInfo::bookmarkColumns(f), (QStringList{"h", "bob", "pw", "21", "/bl", "/br"}));
+}
+
+TEST(SiteInfo, ValidationMessagesByModeAndTheHostAndPortRules) {
+    const QString site = "Please Enter the Values of\n\t'Site Label'\n\t'Host/IP'\n\t'Username'\n\t"
+                         "'Password'\n\t'Port'";
+    const QString bookmark = "Please Enter the Values of\n\t'Book Mark Label'\n\t'Local "
+                             "Directory'\n\t'Remote Directory'";
+    SiteInfo::Fields f = SiteInfo::fill({"L", "ftp.example.org", "u", "p", "21"});
+    EXPECT_EQ(SiteInfo::validate(f, SiteInfo::Mode::Site), QString());
+    EXPECT_EQ(SiteInfo::validate(f, SiteInfo::Mode::Bookmark), bookmark);
+    f.label.clear();
+    EXPECT_EQ(SiteInfo::validate(f, SiteInfo::Mode::Site), site);
+    struct Case {
+        const char *host, *port;
+        bool fine;
+    };
+    for (const Case& c :
+         {Case{"ftp.example.org", "21", true}, Case{"10.0.0.1", "65535", true},
+          Case{"ftp.example.org", "0", false}, Case{"ftp.example.org", "65536", false},
+          Case{"ftp.example.org", "2x", false}, Case{"ftp example.org", "21", false},
+          Case{"ftp\x01.org", "21", false}, Case{"", "21", false}}) {
+        EXPECT_EQ(
+            SiteInfo::connectionProblem(QLatin1String(c.host), QLatin1String(c.port)).isEmpty(),
+            c.fine)
+            << c.host << ":" << c.port;
+    }
+}
+
+TEST_F(SiteTreeTest, MenuEnablingByKindAndWhereANewSiteGoes) {
+    SiteTree tree(m_path);
+    tree.load();
+    buildSample(tree);
+    const auto states = [&](int index) {
+        const SiteInfo::MenuStates m = SiteInfo::menuFor(tree.entryAt(index));
+        return QString("%1%2%3%4%5%6%7")
+            .arg(m.connect)
+            .arg(m.rename)
+            .arg(m.del)
+            .arg(m.edit)
+            .arg(m.newFolder)
+            .arg(m.newSite)
+            .arg(m.newBookmark);
+    };
+    // connect, rename, delete, edit, new folder, new site, new bookmark
+    EXPECT_EQ(states(0), "0110110");  // a folder
+    EXPECT_EQ(states(1), "1111001");  // a site
+    EXPECT_EQ(states(2), "1111000");  // a bookmark
+    EXPECT_EQ(states(-1), "0000000"); // empty space
+    EXPECT_EQ(SiteInfo::newSiteParent(tree, nullptr), 0);
+    EXPECT_EQ(SiteInfo::newSiteParent(tree, tree.entryAt(4)), 3); // beside a site
+    EXPECT_EQ(SiteInfo::newSiteParent(tree, tree.entryAt(2)), 0); // beside a bookmark's site
+    EXPECT_EQ(SiteInfo::newSiteParent(tree, tree.entryAt(3)), 3); // into a folder
 }
 
 } // namespace
