@@ -94,8 +94,7 @@ MenuStates menuFor(const SiteEntry* under) {
 
 int newSiteParent(const SiteTree& tree, const SiteEntry* selected) {
     if (!selected) return 0;
-    if (selected->kind == SiteKind::Site && selected->parent)
-        return tree.indexOf(selected->parent);
+    if (selected->kind == SiteKind::Site && selected->parent) return tree.indexOf(selected->parent);
     if (selected->kind == SiteKind::Bookmark && selected->parent && selected->parent->parent)
         return tree.indexOf(selected->parent->parent);
     // A site never goes under a site or a bookmark.

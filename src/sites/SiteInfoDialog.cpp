@@ -30,6 +30,7 @@ QWidget* withBrowse(QLineEdit* edit, const char* buttonName, QPushButton** butto
     layout->addWidget(edit, 1);
     *button = new QPushButton(QStringLiteral("Browse"), row);
     (*button)->setObjectName(QLatin1String(buttonName));
+    (*button)->setAutoDefault(false); // Enter in a field never opens the folder picker
     layout->addWidget(*button);
     return row;
 }
@@ -105,8 +106,11 @@ Tsite_info_form::Tsite_info_form(QWidget* parent) : QDialog(parent) {
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("bCancel"));
     buttons->addStretch();
-    for (QPushButton* b : {m_connectButton, m_save, m_cancel})
+    for (QPushButton* b : {m_connectButton, m_save, m_cancel}) {
+        b->setAutoDefault(false);
         buttons->addWidget(b);
+    }
+    m_save->setDefault(true);
     layout->addLayout(buttons);
 
     for (QLineEdit* e : {m_label, m_host, m_user, m_password, m_port, m_remoteDir, m_localDir,

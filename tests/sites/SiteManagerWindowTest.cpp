@@ -159,7 +159,8 @@ TEST_F(SiteWindowTest, FirstStartTheRootStaysNewFolderAndSiteAreSavedByteForByte
     editor->setText(QStringLiteral("Work"));
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(editor, &enter);
-    ASSERT_TRUE(waitFor([&] { return stored().entryAt(1) && stored().entryAt(1)->label == "Work"; }));
+    ASSERT_TRUE(
+        waitFor([&] { return stored().entryAt(1) && stored().entryAt(1)->label == "Work"; }));
     EXPECT_EQ(act("Delete1")->shortcut(), QKeySequence(Qt::Key_Delete));
 
     // New Site in the folder: an empty label, then a port out of range, are refused with
@@ -182,8 +183,8 @@ TEST_F(SiteWindowTest, FirstStartTheRootStaysNewFolderAndSiteAreSavedByteForByte
             click(form, "save_changes");
             EXPECT_TRUE(form->isVisible());
         };
-        refusedWith(QStringLiteral(
-            "Please Enter the Values of\n\t'Site Label'\n\t'Host/IP'\n\t'Username'\n\t'Password'\n\t'Port'"));
+        refusedWith(QStringLiteral("Please Enter the Values of\n\t'Site "
+                                   "Label'\n\t'Host/IP'\n\t'Username'\n\t'Password'\n\t'Port'"));
         edit(form, "txtLabel")->setText(QStringLiteral("Demo"));
         edit(form, "txtPort")->setText(QStringLiteral("70000"));
         refusedWith(QStringLiteral("The port must be a number from 1 to 65535."));
@@ -322,7 +323,9 @@ TEST_F(SiteWindowTest, ExportFromTheQuickBarAndBookmarksWithTheFolderDialog) {
 }
 
 TEST_F(SiteWindowTest, AStoredSiteWithABadPortIsRefusedWithAMessage) {
-    start([](SiteTree& t) { t.addEntry("Odd", 0, "ftp.example.org", "u", "p", "99999", "", "", true); });
+    start([](SiteTree& t) {
+        t.addEntry("Odd", 0, "ftp.example.org", "u", "p", "99999", "", "", true);
+    });
     doubleClick("Odd");
     EXPECT_EQ(takeMessage(), QStringLiteral("This site cannot be connected to: The port must be "
                                             "a number from 1 to 65535."));
@@ -339,7 +342,6 @@ TEST(SiteWindowServer, DoubleClicksConnectSitesAndBookmarksAndBookmarksFindTheir
         QDir::cleanPath(QDir(AppPaths::programDir()).filePath(QStringLiteral("../site-local")));
     QDir().mkpath(local + QStringLiteral("/sub"));
     const QString port = QString::number(server.port);
-
 
     QFile::remove(siteFile());
     {
@@ -390,7 +392,8 @@ TEST(SiteWindowServer, DoubleClicksConnectSitesAndBookmarksAndBookmarksFindTheir
 
     // A bookmark added under "First" moves Py to another index: "BookMark Current Folder"
     // still goes under Py, the site the session was opened from.
-    const QList<QTreeWidgetItem*> first = sites->findItems("First", Qt::MatchExactly | Qt::MatchRecursive);
+    const QList<QTreeWidgetItem*> first =
+        sites->findItems("First", Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_EQ(first.size(), 1);
     sites->setCurrentItem(first.first());
     onNextModal([](QWidget* modal) {
