@@ -310,6 +310,28 @@ void TMainform::bindTransferRequests() {
                 download(rows, folder);
             });
     connect(m_localPane, &LocalPane::commandsChanged, this, &TMainform::showLocalCommands);
+    connect(m_localPane, &LocalPane::uploadZipRequested, this, [this, nav](const QStringList& p) {
+        if (nav->IsIdle()) uploadAsZip(p);
+    });
+    for (QAction* a : {m_a.UploadAsZip1, m_a.UploadAsZip_Button}) {
+        connect(a, &QAction::triggered, this, [this, nav] {
+            const QStringList paths = m_localPane->SelectedPaths();
+            if (nav->IsIdle() && !paths.isEmpty()) uploadAsZip(paths);
+        });
+    }
+    // An archive goes once no queue item still to be sent names it (sent, deleted, or
+    // the queues cleared); looked at a moment after the queues change.
+    m_zipSweep.setSingleShot(true);
+    m_zipSweep.setInterval(500);
+    connect(&m_zipSweep, &QTimer::timeout, this, &TMainform::sweepZipFolders);
+    const auto soon = [this] {
+        if (!m_zipFolders.isEmpty() && !m_zipSweep.isActive()) m_zipSweep.start();
+    };
+    for (QueueModel* model : {&m_queueModel, &m_failQueueModel}) {
+        connect(model, &QAbstractItemModel::rowsRemoved, this, soon);
+        connect(model, &QAbstractItemModel::dataChanged, this, soon);
+        connect(model, &QAbstractItemModel::modelReset, this, soon);
+    }
     connect(m_localPane, &LocalPane::pasteEnabledChanged, this, &TMainform::setPasteCommands);
     connect(m_remotePane, &RemotePaneWidget::downloadRequested, this,
             [this](const QList<DraggedRemoteRow>& rows) {
@@ -379,6 +401,7 @@ void TMainform::showLocalCommands(const LocalCommandStates& s) {
     m_a.Delete_Button->setEnabled(s.del);
     const bool ready = m_navigation && m_navigation->IsIdle();
     m_a.Upload_Button->setEnabled(s.upload && ready);
+    m_a.UploadAsZip1->setEnabled(s.upload && ready);
 }
 
 void TMainform::setPasteCommands(bool enabled) {
@@ -633,7 +656,8 @@ void TMainform::SetIdleControls(bool idle) {
     m_a.Abort1->setEnabled(!idle);
     m_a.EnterCommand1->setEnabled(idle);
     if (!idle) {
-        for (QAction* a : {m_a.Upload_Button, m_a.UploadAsZip_Button, m_a.Download_Button})
+        for (QAction* a :
+             {m_a.Upload_Button, m_a.UploadAsZip_Button, m_a.UploadAsZip1, m_a.Download_Button})
             a->setEnabled(false);
     }
 }

@@ -16,6 +16,7 @@
 #include "TransferRequests.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -65,6 +66,7 @@ public:
 
     SessionLog& Log() { return m_log; }
     const SettingsSource& Settings() const { return m_settingsSource; }
+    SettingsSource& Settings() { return m_settingsSource; }
     Navigation_Manager* Navigation() const { return m_navigation.get(); }
     queue_manager& Queues() { return m_queueManager; }
     Global_Task& Tasks() { return m_task; }
@@ -117,6 +119,11 @@ private:
     void bindTransfers();
     void bindTransferRequests();
     void bindSiteManager();
+    // "Upload as Zip Archive...": packs the paths (with progress, cancellable) into an
+    // archive or a self-extracting program and queues it for the displayed folder.
+    void uploadAsZip(const QStringList& paths);
+    // Archive folders no queue item needs any more are removed.
+    void sweepZipFolders();
     void showLocalCommands(const LocalCommandStates& states);
     void setPasteCommands(bool enabled);
     // Uploads into the remote folder; dropped paths that are gone are named to the user.
@@ -137,6 +144,9 @@ private:
     std::unique_ptr<SiteTree> m_sites;
     // The entry id of the site the session was opened from (0: a quick connection).
     uint64_t m_sessionSiteId = 0;
+    // Folders of the archives made this run that queue items may still need.
+    QSet<QString> m_zipFolders;
+    QTimer m_zipSweep;
     std::unique_ptr<Navigation_Manager> m_navigation;
     std::unique_ptr<TransferRequests> m_requests;
     TFileDrop* m_fileDrop = nullptr;
@@ -169,7 +179,7 @@ private:
             *Abort_Button, *Upload_Button, *Download_Button, *Stop_Button, *Settings_Button,
             *UploadAsZip_Button, *Rename_Button, *Reconnect_Button, *QuickConnect_Button,
             *NewSite_Button, *Open_Button, *Paste_Button, *BMShapedButton1;
-        QAction *NewFtpSite1, *Exit1;
+        QAction *NewFtpSite1, *UploadAsZip1, *Exit1;
         QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *InvertSelection1, *Settings1;
         QAction *Toolbar1, *QuickBar1;
         QAction *QuickConnect1, *Reconnect1, *Disconnect1, *Abort1, *NOOPCommand1;

@@ -171,8 +171,7 @@ void LocalPane::buildMenu() {
     m_upload = addMenuAction(m_menu, "Local_Upload", QStringLiteral("Upload"));
     m_upload->setEnabled(false);
     m_uploadZip =
-        addMenuAction(m_menu, "Local_UploadAsZip", QStringLiteral("Upload As Zipped Archive"));
-    m_uploadZip->setVisible(false);
+        addMenuAction(m_menu, "Local_UploadAsZip", QStringLiteral("Upload as Zip Archive..."));
     m_uploadZip->setEnabled(false);
     m_menu->addSeparator();
     m_open = addMenuAction(m_menu, "Local_Open", QStringLiteral("Open/Execute"),
@@ -206,6 +205,10 @@ void LocalPane::buildMenu() {
     connect(m_upload, &QAction::triggered, this, [this] {
         const QStringList paths = SelectedPaths();
         if (!paths.isEmpty()) emit uploadRequested(paths);
+    });
+    connect(m_uploadZip, &QAction::triggered, this, [this] {
+        const QStringList paths = SelectedPaths();
+        if (!paths.isEmpty()) emit uploadZipRequested(paths);
     });
     connect(m_open, &QAction::triggered, this, &LocalPane::Open);
     connect(m_view, &QAction::triggered, this, &LocalPane::View);
@@ -352,6 +355,7 @@ void LocalPane::updateCommands() {
         m_delete->setEnabled(s.del);
         m_properties->setEnabled(s.properties);
         m_upload->setEnabled(s.upload);
+        m_uploadZip->setEnabled(s.upload);
         emit commandsChanged(s);
     }
     // Uploads need a browsing session that is connected and idle.

@@ -5,8 +5,9 @@
 namespace ZipNaming {
 
 QString archiveName(const QString& typed) {
-    return typed.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) ? typed
-                                                                         : typed + QStringLiteral(".zip");
+    return typed.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive)
+               ? typed
+               : typed + QStringLiteral(".zip");
 }
 
 QString problem(const QString& typed) {

@@ -86,10 +86,12 @@ Result pack(const QStringList& paths, const QString& archive, int level,
     for (const Entry& e : entries(paths)) {
         const QByteArray name = e.name.toUtf8();
         if (e.path.isEmpty()) {
-            if (zip_dir_add(zip, name.constData(), ZIP_FL_ENC_UTF_8) < 0) return fail(zipError(zip));
+            if (zip_dir_add(zip, name.constData(), ZIP_FL_ENC_UTF_8) < 0)
+                return fail(zipError(zip));
             continue;
         }
-        if (!QFileInfo(e.path).isFile()) return fail(QStringLiteral("%1: no such file").arg(e.path));
+        if (!QFileInfo(e.path).isFile())
+            return fail(QStringLiteral("%1: no such file").arg(e.path));
         zip_source_t* source = zip_source_file(zip, QFile::encodeName(e.path).constData(), 0, -1);
         if (!source) return fail(zipError(zip));
         const zip_int64_t index =
@@ -110,7 +112,8 @@ Result pack(const QStringList& paths, const QString& archive, int level,
             },
             nullptr, &callbacks);
         zip_register_cancel_callback_with_state(
-            zip, [](zip_t*, void* state) { return static_cast<Callbacks*>(state)->cancelled ? 1 : 0; },
+            zip,
+            [](zip_t*, void* state) { return static_cast<Callbacks*>(state)->cancelled ? 1 : 0; },
             nullptr, &callbacks);
     }
     if (zip_close(zip) < 0) {

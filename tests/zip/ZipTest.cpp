@@ -64,13 +64,15 @@ protected:
         if (!input.isEmpty()) p.write(input);
         p.closeWriteChannel();
         if (!p.waitForFinished(30000)) return -2;
-        if (out) *out = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+        if (out)
+            *out = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     // A hand-made archive with the given entry names (a link when the data starts "->").
     QString hostile(const QList<QPair<QByteArray, QByteArray>>& entries) {
         const QString path = root + "/hostile.zip";
-        zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
+        zip_t* z =
+            zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
         for (const auto& [name, data] : entries) {
             const bool link = data.startsWith("->");
             const QByteArray body = link ? data.mid(2) : data;
@@ -92,12 +94,9 @@ protected:
 };
 
 TEST(ZipNaming, NamesExtensionsAndRemotePaths) {
-    const std::pair<const char*, const char*> names[] = {{"Backup", "Backup.zip"},
-                                                         {"Backup.zip", "Backup.zip"},
-                                                         {"Backup.ZIP", "Backup.ZIP"},
-                                                         {"b.Zip", "b.Zip"},
-                                                         {"site.tar", "site.tar.zip"},
-                                                         {"zip", "zip.zip"}};
+    const std::pair<const char*, const char*> names[] = {
+        {"Backup", "Backup.zip"}, {"Backup.zip", "Backup.zip"}, {"Backup.ZIP", "Backup.ZIP"},
+        {"b.Zip", "b.Zip"},       {"site.tar", "site.tar.zip"}, {"zip", "zip.zip"}};
     for (const auto& [typed, name] : names)
         EXPECT_EQ(ZipNaming::archiveName(QLatin1String(typed)), QLatin1String(name)) << typed;
     EXPECT_EQ(ZipNaming::programName("/tmp/x/Backup.zip"), "/tmp/x/Backup.exe");
@@ -128,7 +127,8 @@ TEST_F(ZipTest, AFolderRowAndAFileRowMakeOneArchiveWithTheirDirectoryNames) {
 TEST_F(ZipTest, APackingErrorAndACancelLeaveNoArchive) {
     makeSources();
     const QString archive = root + "/Broken.zip";
-    ZipPacker::Result r = ZipPacker::pack({root + "/src/single.txt", root + "/gone.txt"}, archive, 6);
+    ZipPacker::Result r =
+        ZipPacker::pack({root + "/src/single.txt", root + "/gone.txt"}, archive, 6);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.error.contains("gone.txt")) << r.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(archive));
