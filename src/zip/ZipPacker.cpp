@@ -105,7 +105,7 @@ Result pack(const QStringList& paths, const QString& archive, int level,
     Callbacks callbacks{&progress};
     if (progress) {
         zip_register_progress_callback_with_state(
-            zip, 0.001,
+            zip, 0.0001,
             [](zip_t*, double done, void* state) {
                 auto* c = static_cast<Callbacks*>(state);
                 if (!(*c->progress)(done)) c->cancelled = true;

@@ -75,11 +75,12 @@ TEST_P(ZipUploadTest, AFolderAndAFileGoAsOneArchiveThatArrivesWhole) {
     nameBox({"", "Backup"}); // an empty name is asked for again
     act("Local_UploadAsZip")->trigger();
     ASSERT_EQ(queued(), 1u);
-    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")), join("Backup.zip"));
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(0), "remote_path")),
+              join("Backup.zip"));
     ASSERT_TRUE(waitFor([&] { return top(0)->state() == UploadDone; }, 30000)) << top(0)->state();
     const QMap<QString, QByteArray> got = entries(onDisk("Backup.zip"));
-    EXPECT_EQ(got.keys(), (QStringList{"single.txt", "tree/", "tree/a.txt", "tree/sub/",
-                                       "tree/sub/b.bin"}));
+    EXPECT_EQ(got.keys(),
+              (QStringList{"single.txt", "tree/", "tree/a.txt", "tree/sub/", "tree/sub/b.bin"}));
     EXPECT_EQ(got.value("tree/sub/b.bin"), pattern(250000, 4));
     EXPECT_EQ(got.value("single.txt"), QByteArray("single\n"));
     // Sent: its folder goes.
