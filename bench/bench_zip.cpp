@@ -81,8 +81,9 @@ int main(int argc, char** argv) {
     QProcess zip;
     zip.setWorkingDirectory(scratch.path());
     timer.restart();
-    zip.start(QStringLiteral("zip"), {QStringLiteral("-r"), QStringLiteral("-6"), QStringLiteral("-q"),
-                                      QStringLiteral("theirs.zip"), QStringLiteral("tree")});
+    zip.start(QStringLiteral("zip"),
+              {QStringLiteral("-r"), QStringLiteral("-6"), QStringLiteral("-q"),
+               QStringLiteral("theirs.zip"), QStringLiteral("tree")});
     if (!zip.waitForFinished(600000) || zip.exitCode() != 0) {
         std::fprintf(stderr, "zip failed: %s\n", zip.readAllStandardError().constData());
         return 1;
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
     std::printf("zip_pack_size: %.0f MiB\n",
                 double(QFileInfo(scratch.path() + QStringLiteral("/ours.zip")).size()) / (1 << 20));
     std::printf("zip_tool_size: %.0f MiB\n",
-                double(QFileInfo(scratch.path() + QStringLiteral("/theirs.zip")).size()) / (1 << 20));
+                double(QFileInfo(scratch.path() + QStringLiteral("/theirs.zip")).size()) /
+                    (1 << 20));
     std::printf("zip_pack_longest_stall: %.0f ms\n", double(longest) / 1e6);
     return 0;
 }

@@ -34,25 +34,6 @@ QString siteFile() {
     return AppPaths::programDir() + SiteTree::kFileName;
 }
 
-// The text of the message box the window shows (not waiting for an answer), closed.
-QString takeMessage() {
-    QString text;
-    waitFor(
-        [&] {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(top);
-                if (box && box->isVisible()) {
-                    text = box->text();
-                    box->close();
-                    return true;
-                }
-            }
-            return false;
-        },
-        3000);
-    return text;
-}
-
 QLineEdit* edit(QWidget* form, const char* name) {
     return control<QLineEdit>(form, name);
 }

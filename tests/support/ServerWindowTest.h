@@ -39,25 +39,6 @@ inline void makeDir(const QString& path) {
     QFile::setPermissions(path, QFileDevice::Permissions(0x7777));
 }
 
-// The text of the message box the window shows (not waiting for an answer), closed.
-inline QString takeMessage(int timeoutMs = 3000) {
-    QString text;
-    waitFor(
-        [&] {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(top);
-                if (box && box->isVisible()) {
-                    text = box->text();
-                    box->close();
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMs);
-    return text;
-}
-
 // Sends a drag over `at` of the viewport and, when it was accepted, the drop.
 inline bool dropOn(QWidget* viewport, const QPoint& at, QMimeData* data) {
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,

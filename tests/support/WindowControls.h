@@ -5,6 +5,7 @@
 #include "Main.h"
 #include "RemotePaneWidget.h"
 #include "SettingsDialog.h"
+#include "TestLoop.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,6 +47,25 @@ inline void onNextModal(std::function<void(QWidget*)> action) {
         action(modal);
     });
     poll->start();
+}
+
+// The text of the message box the window shows (not waiting for an answer), closed.
+inline QString takeMessage(int timeoutMs = 3000) {
+    QString text;
+    waitFor(
+        [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (box && box->isVisible()) {
+                    text = box->text();
+                    box->close();
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return text;
 }
 
 // Forgets every stored setting, so a window starts from the defaults whatever an
