@@ -84,6 +84,14 @@ void TMainform::uploadAsZip(const QStringList& paths) {
         showMessage(QStringLiteral("Error Occured while creating a zip archive"));
         return;
     }
+    // The session may have closed while the archive was packed: nothing is queued
+    // for a folder that is no longer shown.
+    if (!m_navigation->IsConnected() || m_navigation->DisplayedDirectory().isEmpty()) {
+        QDir(folder).removeRecursively();
+        showMessage(QStringLiteral("The connection closed while the archive was packed; "
+                                   "nothing was queued."));
+        return;
+    }
     QString upload = archive;
     if (m_settingsSource.integer(Setting::ZipOptions) == 1) {
         QString program;
