@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -135,6 +136,33 @@ void SiteManagerPane::showMenuFor(const SiteEntry* entry) {
     m_newFolder->setEnabled(m.newFolder);
     m_newSite->setEnabled(m.newSite);
     m_newBookmark->setEnabled(m.newBookmark);
+}
+
+QAction* SiteManagerPane::commandFor(const QKeyEvent* key) const {
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* a : m_menu->actions()) {
+        if (!a->shortcut().isEmpty() && a->shortcut() == pressed) return a;
+    }
+    return nullptr;
+}
+
+bool SiteManagerPane::event(QEvent* event) {
+    // Alt+E is also the Edit menu's key, and so on: while the tree has the focus its own
+    // commands take their keys.
+    if (event->type() == QEvent::ShortcutOverride && commandFor(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QTreeWidget::event(event);
+}
+
+void SiteManagerPane::keyPressEvent(QKeyEvent* event) {
+    if (QAction* a = commandFor(event)) {
+        if (a->isEnabled()) a->trigger();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void SiteManagerPane::mousePressEvent(QMouseEvent* event) {

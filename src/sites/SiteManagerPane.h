@@ -46,12 +46,16 @@ signals:
     void connectRequested(const SiteConnection& connection);
 
 protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenu();
+    // The menu command whose shortcut the key press is, if any.
+    QAction* commandFor(const QKeyEvent* key) const;
     SiteEntry* selectedEntry() const;
     SiteEntry* entryOf(const QTreeWidgetItem* item) const;
     QTreeWidgetItem* itemOf(const SiteEntry* entry) const;

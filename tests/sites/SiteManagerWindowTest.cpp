@@ -225,6 +225,21 @@ TEST_F(SiteWindowTest, TheDialogOpensAnonymousAndEmptyPasswordSitesWithTheirDefa
         });
         act("Edit1")->trigger();
     }
+    // Alt+E, also the Edit menu's key, opens the dialog while the tree has the focus.
+    select("Bob");
+    bool opened = false;
+    onNextModal([&opened](QWidget* modal) {
+        opened = qobject_cast<Tsite_info_form*>(modal) != nullptr;
+        modal->close();
+    });
+    tree()->setFocus();
+    QKeyEvent altE(QEvent::ShortcutOverride, Qt::Key_E, Qt::AltModifier);
+    QApplication::sendEvent(tree(), &altE);
+    EXPECT_TRUE(altE.isAccepted());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_E, Qt::AltModifier);
+    QApplication::sendEvent(tree(), &press);
+    EXPECT_TRUE(opened);
+
     // Checking "Anonymous Login" gives the anonymous user and password.
     select("Bob");
     onNextModal([](QWidget* modal) {
