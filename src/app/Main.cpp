@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "FileDrop.h"
 #include "FileReplaceDialog.h"
+#include "InputBox.h"
 #include "LocalBrowse.h"
 #include "LocalPane.h"
 #include "LogView.h"
@@ -137,18 +138,16 @@ void TMainform::bindRemoteSession() {
     Navigation_Manager* nav = m_navigation.get();
     m_remotePane->bind(*nav);
     connect(m_a.EnterCommand1, &QAction::triggered, this, [this, nav] {
-        QInputDialog input(this);
-        input.setObjectName(QStringLiteral("manual_command"));
-        input.setWindowTitle(QStringLiteral("Manual Command"));
-        input.setLabelText(QStringLiteral("Please Enter Valid Command (e.g. PWD)"));
-        input.setTextValue(QString());
-        if (input.exec() != QDialog::Accepted || input.textValue().trimmed().isEmpty()) return;
+        const std::optional<QString> command =
+            askText(this, "manual_command", QStringLiteral("Manual Command"),
+                    QStringLiteral("Please Enter Valid Command (e.g. PWD)"));
+        if (!command || command->trimmed().isEmpty()) return;
         if (!nav->IsIdle()) {
             showMessage(QStringLiteral("The server is busy with another request: try again when "
                                        "it has finished."));
             return;
         }
-        nav->SendCommand(input.textValue());
+        nav->SendCommand(*command);
     });
     connect(m_quickBar, &QuickConnectBar::connectRequested, nav, [this, nav] {
         m_sessionSiteId = 0;

@@ -2,6 +2,7 @@
 // the self-extracting program when the settings ask for it, and the one queue item.
 #include "Main.h"
 
+#include "InputBox.h"
 #include "NavigationManager.h"
 #include "QueueManager.h"
 #include "SelfExtractor.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 
@@ -37,13 +37,11 @@ void pendingPaths(const QueueItem* item, QStringList& out) {
 void TMainform::uploadAsZip(const QStringList& paths) {
     QString typed;
     for (;;) {
-        QInputDialog input(this);
-        input.setObjectName(QStringLiteral("zip_name"));
-        input.setWindowTitle(QStringLiteral("Zip Archive Name"));
-        input.setLabelText(QStringLiteral("Please Enter name of the Zip Archive (abc.zip)"));
-        input.setTextValue(QString());
-        if (input.exec() != QDialog::Accepted) return;
-        typed = input.textValue().trimmed();
+        const std::optional<QString> answer =
+            askText(this, "zip_name", QStringLiteral("Zip Archive Name"),
+                    QStringLiteral("Please Enter name of the Zip Archive (abc.zip)"));
+        if (!answer) return;
+        typed = answer->trimmed();
         if (typed.isEmpty()) continue;
         const QString problem = ZipNaming::problem(typed);
         if (problem.isEmpty()) break;

@@ -1,5 +1,7 @@
 #include "AppPaths.h"
 
+#include <cstdlib>
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -9,6 +11,12 @@ namespace AppPaths {
 bool makeOwnerOnlyFolder(const QString& path) {
     if (!QDir().mkpath(path)) return false;
     return QFile::setPermissions(path, kOwnerOnlyFolder);
+}
+
+QString makeUniqueOwnerOnlyFolder(const QString& pattern) {
+    QByteArray name = QFile::encodeName(pattern);
+    // mkdtemp makes the folder with mode 0700.
+    return ::mkdtemp(name.data()) ? QFile::decodeName(name) : QString();
 }
 
 QString programDir() {

@@ -16,6 +16,9 @@ constexpr QFile::Permissions kOwnerOnlyFolder = kOwnerOnlyFile | QFile::ExeOwner
 
 // Creates the folder (with its parents) and makes it readable by its owner only.
 bool makeOwnerOnlyFolder(const QString& path);
+// A new folder under a name no one else can take first, owner-only: pattern ends in
+// "XXXXXX", which is replaced. "" when it cannot be made.
+QString makeUniqueOwnerOnlyFolder(const QString& pattern);
 // Deletes the listing cache folder with everything in it and creates it again empty.
 bool resetListingCache(const QString& programDir);
 

@@ -1,13 +1,13 @@
 #include "FileEditingViewing.h"
 
+#include "AppPaths.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QStandardPaths>
-
-#include <sys/stat.h>
 
 namespace {
 // Editors often save in several writes, or write a new file and rename it over the old:
@@ -62,10 +62,7 @@ QString File_Editing_Viewing::TemporaryFolder() {
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty() || !QFileInfo(base).isWritable()) base = QDir::tempPath();
-    QByteArray pattern = QFile::encodeName(base + QStringLiteral("/1Quillon-XXXXXX"));
-    // mkdtemp makes the folder owner-only, under a name no one else can take first.
-    if (!::mkdtemp(pattern.data())) return {};
-    folder = QFile::decodeName(pattern);
+    folder = AppPaths::makeUniqueOwnerOnlyFolder(base + QStringLiteral("/1Quillon-XXXXXX"));
     return folder;
 }
 
@@ -79,8 +76,7 @@ QString File_Editing_Viewing::TemporaryCopy(const FileJob& job) const {
     const QString key = QString::fromLatin1(
         QCryptographicHash::hash(where, QCryptographicHash::Sha1).toHex().left(16));
     const QString folder = root + u'/' + key;
-    if (!QFileInfo(folder).isDir() && ::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
-        return {};
+    if (!QFileInfo(folder).isDir() && !AppPaths::makeOwnerOnlyFolder(folder)) return {};
     const QString copy = folder + u'/' + SafeName(job.name);
     if (QFileInfo(copy).absolutePath() != QFileInfo(folder).absoluteFilePath()) return {};
     return copy;

@@ -292,12 +292,7 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                 break;
             case ftpQuoteAsync:
                 if (m_chmodMode.isEmpty()) break;
-                if (ready) {
-                    StartNextChmod();
-                } else {
-                    m_chmodPaths.clear();
-                    m_chmodMode.clear();
-                }
+                ready ? StartNextChmod() : EndChmod();
                 break;
             case ftpMkdAsync:
                 if (!ready) break;
@@ -331,12 +326,7 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
                 m_pane.ShowMessage(QStringLiteral("The server refused to change the "
                                                   "permissions:\n") +
                                    m_client.LastReply());
-            if (ConnectedAndReady()) {
-                StartNextChmod();
-            } else {
-                m_chmodPaths.clear();
-                m_chmodMode.clear();
-            }
+            ConnectedAndReady() ? StartNextChmod() : EndChmod();
         }
         // A refused MKD leaves the folder as it was; the pane says so.
         if (request == ftpMkdAsync)
@@ -387,8 +377,7 @@ void Navigation_Manager::SessionConnected() {
 
 void Navigation_Manager::SessionClosed() {
     m_loggedIn = false;
-    m_chmodPaths.clear();
-    m_chmodMode.clear();
+    EndChmod();
     m_controls.SetSessionControls(false);
     m_controls.ShowStatus(QStringLiteral("Not connected"));
     m_log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
@@ -535,7 +524,7 @@ bool Navigation_Manager::SetPermissions(const QString& mode, const QStringList& 
 
 void Navigation_Manager::StartNextChmod() {
     if (m_chmodPaths.isEmpty()) {
-        m_chmodMode.clear();
+        EndChmod();
         ListDisplayedAgain(); // the folder is listed again, with the new permissions
         return;
     }
@@ -545,9 +534,13 @@ void Navigation_Manager::StartNextChmod() {
         m_client.QuoteAsync();
     } catch (const FtpException& e) {
         m_log.appendLine(e.message(), SessionLog::Error);
-        m_chmodPaths.clear();
-        m_chmodMode.clear();
+        EndChmod();
     }
+}
+
+void Navigation_Manager::EndChmod() {
+    m_chmodPaths.clear();
+    m_chmodMode.clear();
 }
 
 void Navigation_Manager::ListDisplayedAgain() {

@@ -103,6 +103,7 @@ private:
     void StopDelete(const QString& why);
     void ShowDeleteFailures();
     void StartNextChmod();
+    void EndChmod();
     void SessionConnected();
     void SessionClosed();
     void StateChanged();

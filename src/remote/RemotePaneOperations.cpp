@@ -3,12 +3,12 @@
 #include "ChmodDialog.h"
 #include "ChmodMode.h"
 #include "FileEditingViewing.h"
+#include "InputBox.h"
 #include "NavigationManager.h"
 #include "RemotePaneWidget.h"
 #include "RemoteViewerHost.h"
 
 #include <QAction>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QTreeWidget>
 
@@ -58,13 +58,15 @@ void RemotePaneWidget::busyMessage() {
 }
 
 void RemotePaneWidget::Delete() {
-    if (!m_session || m_list->selectedItems().isEmpty()) return;
+    // The rows as they are now: the list may be shown again while the question is open.
+    const QList<RemoteRow> rows = selectedRemoteRows();
+    if (!m_session || rows.isEmpty()) return;
     if (QMessageBox::question(window(), QStringLiteral("1Quillon"),
                               QStringLiteral("Are you sure you want to delete the Selected Item(s) "
                                              "?  "),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    if (!m_session->DeleteRows(selectedRemoteRows())) busyMessage();
+    if (!m_session->DeleteRows(rows)) busyMessage();
 }
 
 void RemotePaneWidget::Rename() {
@@ -89,8 +91,7 @@ void RemotePaneWidget::nameEdited(QTreeWidgetItem* item, int column) {
         const QSignalBlocker quiet(m_list);
         item->setText(0, old);
     };
-    if (typed.isEmpty() || typed.contains(u'/') || typed == QLatin1String(".") ||
-        typed == QLatin1String("..")) {
+    if (!RemoteDelete::walkable(typed)) { // a plain name: not empty, ".", ".." or with "/"
         putBack();
         return ShowMessage(QStringLiteral("\"%1\" cannot be a name here.").arg(typed));
     }
@@ -105,15 +106,11 @@ void RemotePaneWidget::nameEdited(QTreeWidgetItem* item, int column) {
 
 void RemotePaneWidget::NewFolder() {
     if (!m_session || !m_session->IsConnected()) return;
-    QInputDialog input(window());
-    input.setObjectName(QStringLiteral("new_directory"));
-    input.setWindowTitle(QStringLiteral("Directory Name"));
-    input.setLabelText(QStringLiteral("Please Specify the name of the New Directory"));
-    input.setTextValue(QString());
-    if (input.exec() != QDialog::Accepted) return;
-    const QString name = input.textValue();
-    if (name.trimmed().isEmpty()) return;
-    if (!m_session->MakeDirectory(RemoteListing::join(m_session->DisplayedDirectory(), name)))
+    const std::optional<QString> name =
+        askText(window(), "new_directory", QStringLiteral("Directory Name"),
+                QStringLiteral("Please Specify the name of the New Directory"));
+    if (!name || name->trimmed().isEmpty()) return;
+    if (!m_session->MakeDirectory(RemoteListing::join(m_session->DisplayedDirectory(), *name)))
         busyMessage();
 }
 
@@ -130,13 +127,12 @@ void RemotePaneWidget::Chmod() {
         m_chmodLabel = rows.first().name;
         m_chmodMode = ChmodMode::forRows({rows.first().attributes});
     }
-    Tchmod_form form(window());
-    form.setTexts(m_chmodLabel, m_chmodMode);
-    if (form.exec() != QDialog::Accepted || form.modeOut().isEmpty()) return;
     QStringList paths;
     for (const RemoteRow& r : rows)
         paths.append(RemoteListing::join(m_session->DisplayedDirectory(), r.name));
-    if (paths.isEmpty()) return;
+    Tchmod_form form(window());
+    form.setTexts(m_chmodLabel, m_chmodMode);
+    if (form.exec() != QDialog::Accepted || form.modeOut().isEmpty() || paths.isEmpty()) return;
     if (!m_session->SetPermissions(form.modeOut(), paths)) busyMessage();
 }
 

@@ -79,6 +79,19 @@ QStringList bookmarkColumns(const Fields& f) {
     return {f.host, f.user, f.password, f.port, f.bookmarkLocal, f.bookmarkRemote};
 }
 
+SiteConnection connectionFor(const Fields& f, Mode mode, int siteIndex, uint64_t siteId) {
+    const bool site = mode == Mode::Site;
+    SiteConnection c{f.host,
+                     f.user,
+                     f.password,
+                     f.port,
+                     site ? f.remoteDir : f.bookmarkRemote,
+                     site ? f.localDir : f.bookmarkLocal,
+                     siteIndex};
+    c.siteId = siteId;
+    return c;
+}
+
 MenuStates menuFor(const SiteEntry* under) {
     MenuStates m;
     if (!under) return m;

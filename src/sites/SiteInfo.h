@@ -44,6 +44,10 @@ QString connectionProblem(const QString& host, const QString& port);
 QStringList siteColumns(const Fields& fields);
 QStringList bookmarkColumns(const Fields& fields);
 
+// What "Connect" in the closed dialog connects with: the site's folders in site mode,
+// the bookmark's in bookmark mode, on the site at siteIndex.
+SiteConnection connectionFor(const Fields& fields, Mode mode, int siteIndex, uint64_t siteId);
+
 // The pop-up menu over an entry of the kind (none: empty space).
 struct MenuStates {
     bool connect = false, rename = false, del = false, edit = false, newFolder = false,

@@ -1,13 +1,13 @@
 #include "SiteManagerPane.h"
 
 #include "FolderSelDialog.h"
+#include "InputBox.h"
 #include "SiteIcons.h"
 #include "SiteInfoDialog.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QDropEvent>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -216,11 +216,12 @@ void SiteManagerPane::Delete() {
     const SiteEntry* e = selectedEntry();
     if (!e) return;
     if (!e->parent) return message(QStringLiteral("You Cannot Delete this Item"));
+    const uint64_t id = e->id;
     if (QMessageBox::question(window(), QStringLiteral("1Quillon"),
                               QStringLiteral("Do you really want to delete this item?"),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    m_sites->remove(m_sites->indexOf(e));
+    m_sites->remove(m_sites->indexOfId(id));
     saved();
 }
 
@@ -241,28 +242,22 @@ bool SiteManagerPane::runInfo(const SiteInfo::Values& values, SiteInfo::Mode mod
 }
 
 void SiteManagerPane::Edit() {
-    SiteEntry* e = selectedEntry();
+    const SiteEntry* e = selectedEntry();
     if (!e || e->kind == SiteKind::Folder) return;
     const bool site = e->kind == SiteKind::Site;
-    if (!runInfo(site ? SiteInfo::forSite(*e) : SiteInfo::forBookmark(*e),
-                 site ? SiteInfo::Mode::Site : SiteInfo::Mode::Bookmark))
-        return;
+    const SiteInfo::Mode mode = site ? SiteInfo::Mode::Site : SiteInfo::Mode::Bookmark;
+    // Found again by id after the dialog: nothing is kept pointing into the tree meanwhile.
+    const uint64_t id = e->id;
+    const uint64_t siteId = site ? e->id : (e->parent ? e->parent->id : 0);
+    if (!runInfo(site ? SiteInfo::forSite(*e) : SiteInfo::forBookmark(*e), mode)) return;
+    const int index = m_sites->indexOfId(id);
+    if (index < 0) return;
     const SiteInfo::Fields f = m_info->fields();
-    const int index = m_sites->indexOf(e);
     m_sites->updateEntry(index, site ? f.label : f.bookmarkLabel,
                          site ? SiteInfo::siteColumns(f) : SiteInfo::bookmarkColumns(f));
     saved();
-    if (!m_info->connectRequested()) return;
-    SiteConnection c{f.host,
-                     f.user,
-                     f.password,
-                     f.port,
-                     site ? f.remoteDir : f.bookmarkRemote,
-                     site ? f.localDir : f.bookmarkLocal};
-    const SiteEntry* owner = site ? e : e->parent;
-    c.siteIndex = m_sites->indexOf(owner);
-    c.siteId = owner ? owner->id : 0;
-    emit connectRequested(c);
+    if (m_info->connectRequested())
+        emit connectRequested(SiteInfo::connectionFor(f, mode, m_sites->indexOfId(siteId), siteId));
 }
 
 void SiteManagerPane::NewSite() {
@@ -275,9 +270,8 @@ void SiteManagerPane::NewSite() {
     saved();
     if (const SiteEntry* added = m_sites->entryAt(index)) select(added);
     if (!m_info->connectRequested() || index < 0) return;
-    SiteConnection c{f.host, f.user, f.password, f.port, f.remoteDir, f.localDir, index};
-    c.siteId = m_sites->entryAt(index)->id;
-    emit connectRequested(c);
+    emit connectRequested(
+        SiteInfo::connectionFor(f, SiteInfo::Mode::Site, index, m_sites->entryAt(index)->id));
 }
 
 void SiteManagerPane::NewBookmark() {
@@ -292,11 +286,9 @@ void SiteManagerPane::NewBookmark() {
                                         f.port, f.bookmarkLocal, f.bookmarkRemote, false);
     saved();
     if (const SiteEntry* added = m_sites->entryAt(index)) select(added);
-    if (!m_info->connectRequested()) return;
-    SiteConnection c{f.host,           f.user,          f.password, f.port,
-                     f.bookmarkRemote, f.bookmarkLocal, siteIndex};
-    c.siteId = siteId;
-    emit connectRequested(c);
+    if (m_info->connectRequested())
+        emit connectRequested(
+            SiteInfo::connectionFor(f, SiteInfo::Mode::Bookmark, siteIndex, siteId));
 }
 
 void SiteManagerPane::ExportSite(const QString& host, const QString& user, const QString& password,
@@ -306,30 +298,24 @@ void SiteManagerPane::ExportSite(const QString& host, const QString& user, const
             "Please Enter the valid values for:\n\tHost Name\n\tUser Name\n\tPassword\n\tPort"));
     }
     m_folders->setMode(QStringLiteral("site"));
-    QInputDialog input(window());
-    input.setObjectName(QStringLiteral("new_site_label"));
-    input.setWindowTitle(QStringLiteral("New Site Label"));
-    input.setLabelText(QStringLiteral("Pleas Enter New Site Label"));
-    input.setTextValue(QString());
-    if (input.exec() != QDialog::Accepted) return;
-    if (m_folders->exec() != QDialog::Accepted) return;
+    const std::optional<QString> label =
+        askText(window(), "new_site_label", QStringLiteral("New Site Label"),
+                QStringLiteral("Pleas Enter New Site Label"));
+    if (!label || m_folders->exec() != QDialog::Accepted) return;
     const SiteEntry* folder = m_sites->entryAt(m_folders->chosenIndex());
     if (!folder || folder->kind != SiteKind::Folder) return;
-    m_sites->addEntry(input.textValue(), m_folders->chosenIndex(), host, user, password, port,
-                      QString(), QString(), true);
+    m_sites->addEntry(*label, m_folders->chosenIndex(), host, user, password, port, QString(),
+                      QString(), true);
     saved();
 }
 
 void SiteManagerPane::BookmarkFolder(const SiteConnection& now, uint64_t sessionSiteId) {
     if (!m_sites) return;
     m_folders->setMode(QStringLiteral("bookmark"));
-    QInputDialog input(window());
-    input.setObjectName(QStringLiteral("new_bookmark_label"));
-    input.setWindowTitle(QStringLiteral("New Book Mark Label"));
-    input.setLabelText(QStringLiteral("Pleas Enter New Book Mark Label"));
-    input.setTextValue(QStringLiteral("New Bookmark"));
     const QString label =
-        input.exec() == QDialog::Accepted ? input.textValue() : QStringLiteral("New Bookmark");
+        askText(window(), "new_bookmark_label", QStringLiteral("New Book Mark Label"),
+                QStringLiteral("Pleas Enter New Book Mark Label"), QStringLiteral("New Bookmark"))
+            .value_or(QStringLiteral("New Bookmark"));
     // The session's site by its id: entries added or deleted since it opened do not move a
     // bookmark to another site. A site that is gone, or a quick connection, asks.
     int siteIndex = sessionSiteId ? m_sites->indexOfId(sessionSiteId) : -1;

@@ -1,31 +1,26 @@
 #include "ZipFolders.h"
 
+#include "AppPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdlib>
-
 namespace ZipFolders {
-
-namespace {
-QString makeTemp(const QString& pattern) {
-    QByteArray name = QFile::encodeName(pattern);
-    // mkdtemp makes the folder owner-only, under a name no one else can take first.
-    return ::mkdtemp(name.data()) ? QFile::decodeName(name) : QString();
-}
-} // namespace
 
 QString root() {
     static QString folder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = makeTemp(QDir::tempPath() + QStringLiteral("/1Quillon-zip-XXXXXX"));
+        folder = AppPaths::makeUniqueOwnerOnlyFolder(QDir::tempPath() +
+                                                     QStringLiteral("/1Quillon-zip-XXXXXX"));
     return folder;
 }
 
 QString newFolder() {
     const QString base = root();
-    return base.isEmpty() ? QString() : makeTemp(base + QStringLiteral("/upload-XXXXXX"));
+    return base.isEmpty()
+               ? QString()
+               : AppPaths::makeUniqueOwnerOnlyFolder(base + QStringLiteral("/upload-XXXXXX"));
 }
 
 QSet<QString> sweep(const QSet<QString>& folders, const QStringList& stillNeeded) {

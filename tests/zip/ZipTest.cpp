@@ -3,6 +3,7 @@
 #include "Scratch.h"
 #include "SelfExtractor.h"
 #include "TestFiles.h"
+#include "ZipContents.h"
 #include "ZipNaming.h"
 #include "ZipPacker.h"
 
@@ -39,21 +40,10 @@ protected:
     // The archive's entry names in order, and each file's bytes.
     static QStringList names(const QString& archive, QMap<QString, QByteArray>* files = nullptr) {
         QStringList out;
-        zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, nullptr);
-        if (!z) return {"<cannot open>"};
-        for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
-            const QString name = QString::fromUtf8(zip_get_name(z, zip_uint64_t(i), 0));
+        for (const auto& [name, data] : zipContents(archive)) {
             out << name;
-            if (!files || name.endsWith(u'/')) continue;
-            zip_stat_t st;
-            zip_stat_index(z, zip_uint64_t(i), 0, &st);
-            QByteArray data(qsizetype(st.size), '\0');
-            zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
-            zip_fread(f, data.data(), st.size);
-            zip_fclose(f);
-            files->insert(name, data);
+            if (files && !name.endsWith(u'/')) files->insert(name, data);
         }
-        zip_close(z);
         return out;
     }
     // Runs a self-extracting program; its exit code (-1 when it crashed), output in *out.

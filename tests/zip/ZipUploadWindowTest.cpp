@@ -5,12 +5,11 @@
 #include "AppPaths.h"
 #include "ServerWindowTest.h"
 #include "SettingsSource.h"
+#include "ZipContents.h"
 #include "ZipFolders.h"
 
 #include <QInputDialog>
 #include <QProcess>
-
-#include <zip.h>
 
 namespace {
 
@@ -42,20 +41,10 @@ protected:
             input->accept();
         });
     }
-    QMap<QString, QByteArray> entries(const QString& archive) const {
+    static QMap<QString, QByteArray> entries(const QString& archive) {
         QMap<QString, QByteArray> out;
-        zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, nullptr);
-        if (!z) return {{"<cannot open>", {}}};
-        for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
-            zip_stat_t st;
-            zip_stat_index(z, zip_uint64_t(i), 0, &st);
-            QByteArray data(qsizetype(st.size), '\0');
-            zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
-            if (st.size > 0) zip_fread(f, data.data(), st.size);
-            zip_fclose(f);
-            out.insert(QString::fromUtf8(st.name), data);
-        }
-        zip_close(z);
+        for (const auto& [name, data] : zipContents(archive))
+            out.insert(name, data);
         return out;
     }
     // The number of archive folders this run still keeps.
