@@ -32,6 +32,8 @@ public:
     int room() const { return kBufferSize - 1 - int(m_buffer.size()); }
     void append(const char* data, int n) { m_buffer.append(data, n); }
     Result next(Line& line);
+    // Bytes of a line that has not ended yet.
+    qsizetype buffered() const { return m_buffer.size(); }
     // A command goes out now: nothing received so far can be its reply.
     void commandSent() { m_early = m_buffer.size(); }
     void clear();

@@ -244,6 +244,13 @@ public:
     int InactivityTimeout() const { return m_inactivityTimeout; }
     void SetInactivityTimeout(int seconds);
     TWSocket* DataSocket() const { return m_dataSocket; }
+    // Bytes a listing (LIST, NLST) may bring before it is stopped and its file removed;
+    // 0 no limit.
+    qint64 ListingLimit() const { return m_listingLimit; }
+    void SetListingLimit(qint64 bytes) { m_listingLimit = std::max<qint64>(0, bytes); }
+    // The last resumed download failed because the server sent the file from its start
+    // (it took REST and ignored it); the local file was cut back to the offset.
+    bool ResumeIgnored() const { return m_resumeIgnored; }
 
     // Events.
     TFtpDisplay OnDisplay;
@@ -354,6 +361,9 @@ protected:
     void DataConnectFailed(int error);
     // The connection could not be made (lookup, connect or SOCKS failure).
     void ConnectionFailed(int error, const QString& reply);
+    // The reply of a connection that could not be made, in words that name who failed:
+    // the server (or proxy), or the SOCKS server on the way.
+    QString ConnectFailureReply(int error) const;
 
     // Control socket events.
     void ControlDnsLookupDone(int error);
@@ -383,6 +393,14 @@ protected:
     void CloseLocal();
     QIODevice* Local() const;
     bool ConnectPassive(const std::function<void(int)>& connected, QString* failure);
+    // Accepts a connection on the active-mode port; true only when it comes from the
+    // control connection's peer (anyone else's is closed at once).
+    bool AcceptFromServer(TSocket& handle);
+    // True (with the request ended) when a resumed download brings more than the rest
+    // of the file.
+    bool ResumeIgnored(int n);
+    // Removes the file a failed download made from nothing.
+    void DiscardPartial();
     void DownloadAccept();
     void DownloadConnected(int error);
     void BindDownloadHandlers();
@@ -474,6 +492,12 @@ protected:
     qint64 m_expectedBytes = -1;
     QString m_sizedFile; // the file the last sound SIZE reply was for
     bool m_localStarted = false;
+    bool m_downloading = false;
+    qint64 m_announcedBytes = -1; // the count of the 150 reply, -1 none
+    bool m_resumeIgnored = false;
+    qint64 m_listingLimit = 0;
+    // When the reply line that has begun to arrive began (-1: none has).
+    qint64 m_partialLineSince = -1;
     QElapsedTimer m_clock;
     qint64 Now() const { return m_clock.elapsed(); }
 };

@@ -352,6 +352,7 @@ void TCustomFtpCli::OpenAsync() {
     if (!m_inSequence) m_currentRequest = ftpOpenAsync;
     m_requestDoneSent = false;
     m_reader.clear();
+    m_partialLineSince = -1;
     m_unanswered = m_stale = 0;
     m_requestError = 0;
     m_errorMessage.clear(); // a failure of this attempt is reported as its own
@@ -370,6 +371,37 @@ void TCustomFtpCli::OpenAsync() {
 
 void TCustomFtpCli::ConnectionFailed(int error, const QString& reply) {
     EndRequest(error, 500, reply);
+}
+
+QString TCustomFtpCli::ConnectFailureReply(int error) const {
+    const bool proxy = m_connectionType == ftpProxy;
+    QString target = (proxy ? m_proxyServer : m_hostName) + u':' +
+                     (proxy && !m_proxyControlPort.isEmpty() ? m_proxyControlPort : m_port);
+    const bool socks = (m_connectionType == ftpSocks4 || m_connectionType == ftpSocks4A ||
+                        m_connectionType == ftpSocks5) &&
+                       !m_controlSocket->SocksServer().isEmpty();
+    if (socks) {
+        const char* level = m_connectionType == ftpSocks5    ? "SOCKS5"
+                            : m_connectionType == ftpSocks4A ? "SOCKS4A"
+                                                             : "SOCKS4";
+        const QString server = QStringLiteral("%1 server %2:%3")
+                                   .arg(QLatin1String(level), m_controlSocket->SocksServer(),
+                                        m_controlSocket->SocksPort());
+        // The SOCKS server answered, and refused: it says what it did.
+        QString phrase = WSocketSocksErrorPhrase(error);
+        if (!phrase.isEmpty()) {
+            return QStringLiteral("500 %1 %2 (%3, error #%4)")
+                .arg(server, phrase.replace(QLatin1String("the FTP server"), target), target)
+                .arg(error);
+        }
+        // The SOCKS server itself could not be reached.
+        target = server;
+    }
+    if (error == 10061)
+        return QStringLiteral("500 Connection refused by %1 (Winsock error #%2)").arg(target).arg(error);
+    return QStringLiteral("500 %1 connecting to %2 (Winsock error #%3)")
+        .arg(WSocketErrorDesc(error), target)
+        .arg(error);
 }
 
 static QString socketFailureReply(int error) {
@@ -395,7 +427,7 @@ void TCustomFtpCli::ControlDnsLookupDone(int error) {
 
 void TCustomFtpCli::ControlSessionConnected(int error) {
     if (error != 0) {
-        ConnectionFailed(error, socketFailureReply(error));
+        ConnectionFailed(error, ConnectFailureReply(error));
         m_controlSocket->Close();
         SetState(ftpReady);
         return;
@@ -417,11 +449,18 @@ void TCustomFtpCli::ControlDataAvailable() {
     if (n < 0) return;
     m_reader.setAcceptLF(m_options & ftpAcceptLF);
     m_reader.append(chunk, n);
-    NoteActivity();
     for (;;) {
         FtpReplyReader::Line line;
         switch (m_reader.next(line)) {
         case FtpReplyReader::Result::NeedMore:
+            // A line must be whole within the time-out from its first byte: a server
+            // that drips it does not hold the request open for ever.
+            if (m_reader.buffered() == 0) {
+                m_partialLineSince = -1;
+            } else if (m_partialLineSince < 0) {
+                m_partialLineSince = Now();
+            }
+            NoteActivity();
             return;
         case FtpReplyReader::Result::LineTooLong:
             return ControlOutOfStep(LineTooLongReply());
@@ -440,7 +479,8 @@ void TCustomFtpCli::ControlDataAvailable() {
 void TCustomFtpCli::LineArrived(const FtpReplyReader::Line& line) {
     m_lineCode = line.code;
     m_lineFinal = line.final;
-    const bool completion = line.final && line.code >= 200;
+    // Every final line but a preliminary 1xx ends its command's reply, whatever its code.
+    const bool completion = line.final && !(line.code >= 100 && line.code < 200);
     // Replies come in the order the commands went out: the first completions belong to
     // commands of requests that have already ended.
     if (m_stale > 0) {
@@ -469,6 +509,7 @@ void TCustomFtpCli::LineArrived(const FtpReplyReader::Line& line) {
 void TCustomFtpCli::ControlOutOfStep(const QString& reply) {
     EndRequest(421, 421, reply, QStringLiteral("! ") + reply);
     m_reader.clear();
+    m_partialLineSince = -1;
     if (m_controlSocket->State() != wsClosed) m_controlSocket->Close();
 }
 
@@ -478,8 +519,10 @@ void TCustomFtpCli::SetInactivityTimeout(int seconds) {
 }
 
 void TCustomFtpCli::NoteActivity() {
-    if (m_inactivityTimeout > 0 && !m_requestDoneSent)
-        m_inactivity.start(m_inactivityTimeout * 1000);
+    if (m_inactivityTimeout <= 0 || m_requestDoneSent) return;
+    qint64 ms = qint64(m_inactivityTimeout) * 1000;
+    if (m_partialLineSince >= 0) ms = std::max<qint64>(0, ms - (Now() - m_partialLineSince));
+    m_inactivity.start(int(ms));
 }
 
 void TCustomFtpCli::InactivityTimedOut() {
@@ -488,14 +531,27 @@ void TCustomFtpCli::InactivityTimedOut() {
     // connection goes, and the engine can be opened again.
     const bool lookingUp = m_state == ftpDnsLookup;
     QPointer<TCustomFtpCli> self(this); // the close may reach an owner that deletes us
+    const bool dripped = m_partialLineSince >= 0;
+    m_partialLineSince = -1;
     ControlOutOfStep(
-        QStringLiteral("421 Timeout: no reply from the server for %1 s").arg(m_inactivityTimeout));
+        dripped ? QStringLiteral("421 Timeout: the server's reply did not end within %1 s")
+                      .arg(m_inactivityTimeout)
+                : QStringLiteral("421 Timeout: no reply from the server for %1 s")
+                      .arg(m_inactivityTimeout));
     if (self && lookingUp) m_controlSocket->CancelDnsLookup();
 }
 
 void TCustomFtpCli::HandleReplyLine() {
     if (m_state == ftpWaitingBanner) return BannerLine();
     if (!m_lineFinal) return;
+    if (m_lineCode < 100 || m_lineCode > 599) {
+        // It ends the reply all the same (the next command's reply is not this one),
+        // but it answers nothing.
+        DisplayLastResponse();
+        m_replyPending = false;
+        return EndRequest(500, m_lineCode,
+                          QStringLiteral("500 Reply with an unknown code: ") + m_lastReply);
+    }
     if (!m_replyHandler) return HandleError(QStringLiteral("Program error: FNext is nil"));
     m_replyPending = false;
     (this->*m_replyHandler)();

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 // ---------------------------------------------------------------------------------
 // Port step
@@ -175,6 +177,7 @@ void TCustomFtpCli::TransfertStats() {
 void TCustomFtpCli::TransferEndCheck() {
     if (!m_transferReplyDone || !m_dataLinkClosed) return;
     TransfertStats();
+    const qint64 offset = m_restartOffset;
     m_restartOffset = 0;
     if (m_dataLinkError != 0) {
         // The server may well have said 226: the data did not all arrive.
@@ -188,6 +191,18 @@ void TCustomFtpCli::TransferEndCheck() {
                           QStringLiteral("426 Transfer incomplete: %1 of %2 bytes received")
                               .arg(m_transferredBytes)
                               .arg(m_expectedBytes));
+    }
+    // A download that brought no byte at all made nothing yet: an empty file (or an
+    // empty listing) is made now that the server has said it is complete.
+    if (m_downloading && !m_localStarted && !m_displayFileFlag && !m_callerStream) {
+        m_localStarted = true;
+        m_restartOffset = offset; // a resumed file is opened, never truncated
+        const bool opened = OpenLocalForDownload();
+        m_restartOffset = 0;
+        if (!opened)
+            return EndRequest(550, 550,
+                              QStringLiteral("550 Unable to open local file ") + m_localFileName);
+        CloseLocal();
     }
     EndRequest(0);
 }
@@ -220,6 +235,7 @@ void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QStri
     }
     if (!m_inSequence) m_currentRequest = request;
     m_transferCommand = command;
+    m_downloading = true;
     m_transferReplyDone = false;
     m_dataLinkClosed = false;
     m_requestDoneSent = false;
@@ -235,6 +251,8 @@ void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QStri
     CloseLocal();
     m_localStarted = false;
     m_expectedBytes = -1;
+    m_announcedBytes = -1;
+    m_resumeIgnored = false;
     if (!m_displayFileFlag && !m_callerStream && !LocalTargetWritable())
         return fail550(QStringLiteral("Unable to open local file ") + m_localFileName);
     if (m_passive) {
@@ -258,8 +276,29 @@ void TCustomFtpCli::BindDownloadHandlers() {
     m_dataSocket->OnDataSent = nullptr;
 }
 
+bool TCustomFtpCli::AcceptFromServer(TSocket& handle) {
+    handle = m_dataSocket->Accept();
+    if (handle == INVALID_SOCKET) return false;
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    sockaddr_in server{};
+    const bool known = ::getpeername(handle, reinterpret_cast<sockaddr*>(&from), &length) == 0 &&
+                       m_controlSocket->GetPeerName(server) == 0;
+    if (known && from.sin_family == AF_INET && from.sin_addr.s_addr == server.sin_addr.s_addr)
+        return true;
+    // Someone else reached the port first: whatever it sends is not the server's data.
+    // The port stays open for the server until the time-out.
+    ::close(handle);
+    handle = INVALID_SOCKET;
+    TriggerDisplay(QStringLiteral("! Data connection from %1 refused: it is not the server")
+                       .arg(known ? WSocketDottedAddr(from.sin_addr.s_addr)
+                                  : QStringLiteral("an unknown address")));
+    return false;
+}
+
 void TCustomFtpCli::DownloadAccept() {
-    const TSocket handle = m_dataSocket->Accept();
+    TSocket handle = INVALID_SOCKET;
+    if (!AcceptFromServer(handle)) return;
     m_dataSocket->Close();
     BindDownloadHandlers();
     m_dataSocket->Dup(handle);
@@ -275,10 +314,13 @@ void TCustomFtpCli::DownloadConnected(int error) {
 void TCustomFtpCli::DownloadData() {
     if (!Progress()) return;
     NoteActivity();
-    if (!StartLocalDownload()) return;
     char buffer[kReceiveBlock];
     const int n = m_dataSocket->Receive(buffer, kReceiveBlock);
     if (n > 0) {
+        if (ResumeIgnored(n)) return;
+        // The local side is opened (and a new file truncated) only now that the server
+        // has sent a byte: a close, a reset or a refusal leaves what was there.
+        if (!StartLocalDownload()) return;
         m_transferredBytes += n;
         if (m_displayFileFlag) {
             if (m_displayFileMode == ftpBinary) {
@@ -293,6 +335,13 @@ void TCustomFtpCli::DownloadData() {
                     }
                 }
             }
+        } else if (m_listingLimit > 0 && (m_lastStep == ftpFctDir || m_lastStep == ftpFctLs) &&
+                   m_transferredBytes > m_listingLimit) {
+            const qint64 limit = m_listingLimit;
+            EndRequest(552, 552,
+                       QStringLiteral("552 Listing larger than %1 MiB: stopped by 1Quillon")
+                           .arg(limit >> 20));
+            DiscardPartial();
         } else if (!WriteDownloaded(buffer, n)) {
             TriggerDisplay(QStringLiteral("! Error writing local file"));
             m_dataSocket->Shutdown(2);
@@ -302,6 +351,36 @@ void TCustomFtpCli::DownloadData() {
         TriggerDisplay(QStringLiteral("! Data: Receive error %1").arg(m_dataSocket->LastError()));
         m_dataSocket->Shutdown(2);
     }
+}
+
+bool TCustomFtpCli::ResumeIgnored(int n) {
+    if (m_restartOffset <= 0 || m_lastStep != ftpFctGet || !Binary()) return false;
+    // The most a server that resumed can send: the rest of the file by its SIZE, else
+    // what its 150 reply announced.
+    qint64 most = -1;
+    if (!m_sizedFile.isEmpty() && m_sizedFile == m_hostFileName)
+        most = std::max<qint64>(0, m_remoteSize - m_restartOffset);
+    else if (m_announcedBytes >= 0)
+        most = m_announcedBytes;
+    if (most < 0 || m_transferredBytes + n <= most) return false;
+    // The server sends the file from its start: what was appended goes again, so the
+    // local file is as it was before the attempt.
+    const qint64 offset = m_restartOffset;
+    if (m_localFile && m_localFile->isOpen()) {
+        m_localFile->flush();
+        m_localFile->resize(offset);
+    }
+    m_resumeIgnored = true;
+    EndRequest(451, 451,
+               QStringLiteral("451 The server did not resume the transfer at byte %1: it sent "
+                              "more than the rest of the file")
+                   .arg(offset));
+    return true;
+}
+
+void TCustomFtpCli::DiscardPartial() {
+    if (m_displayFileFlag || m_callerStream || m_localFileName.isEmpty()) return;
+    if (m_localStarted && m_restartOffset <= 0) QFile::remove(m_localFileName);
 }
 
 // The data command was refused: the transfer never started.
@@ -331,6 +410,7 @@ void TCustomFtpCli::DownloadFirstReply() {
         // A resumed transfer may announce the whole file (vsftpd) or what is left: only
         // the smaller count is sure.
         const qint64 announced = FtpReply::announcedSize(m_lastReply);
+        m_announcedBytes = announced;
         if (announced >= 0) {
             m_expectedBytes =
                 m_restartOffset > 0 ? std::max<qint64>(0, announced - m_restartOffset) : announced;
@@ -338,7 +418,6 @@ void TCustomFtpCli::DownloadFirstReply() {
             m_expectedBytes = std::max<qint64>(0, m_remoteSize - m_restartOffset);
         }
     }
-    StartLocalDownload();
 }
 
 bool TCustomFtpCli::StartLocalDownload() {
@@ -383,6 +462,7 @@ void TCustomFtpCli::StartUpload(bool append) {
     if (m_localFileName.isEmpty() && !m_callerStream)
         return HandleError(QStringLiteral("LocalFileName empty"));
     m_appendMode = append;
+    m_downloading = false;
     m_expectedBytes = -1; // only downloads are checked against a size
     m_currentRequest = append ? ftpAppendAsync : ftpPutAsync;
     m_transferReplyDone = false;
@@ -446,7 +526,8 @@ void TCustomFtpCli::UploadConnected(int error) {
 }
 
 void TCustomFtpCli::UploadAccept() {
-    const TSocket handle = m_dataSocket->Accept();
+    TSocket handle = INVALID_SOCKET;
+    if (!AcceptFromServer(handle)) return;
     m_dataSocket->Close();
     m_dataSocket->OnSessionClosed = [this](TCustomWSocket*, uint16_t e) { DataClosed(e); };
     m_dataSocket->OnDataAvailable = [](TCustomWSocket* s, uint16_t) {

@@ -86,6 +86,9 @@ private:
 
 // The text of a socket error number ("Not a WinSock error" for unknown numbers).
 QString WSocketErrorDesc(int error);
+// What a SOCKS server did, for an error of 20001-20017 ("rejected the user name or
+// password"); "" for any other number.
+QString WSocketSocksErrorPhrase(int error);
 // The Winsock number for a POSIX errno value.
 int WSocketErrorFromErrno(int posixError);
 // The Winsock number for a getaddrinfo() result.

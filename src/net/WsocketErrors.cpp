@@ -62,7 +62,34 @@ QString WSocketErrorDesc(int error) {
         {11004, "No Data"},
     };
     const auto it = texts.constFind(error);
-    return QString::fromLatin1(it == texts.constEnd() ? "Not a WinSock error" : *it);
+    if (it != texts.constEnd()) return QString::fromLatin1(*it);
+    const QString socks = WSocketSocksErrorPhrase(error);
+    if (!socks.isEmpty()) return QStringLiteral("The SOCKS server ") + socks;
+    return QStringLiteral("Not a WinSock error");
+}
+
+QString WSocketSocksErrorPhrase(int error) {
+    static const QHash<int, const char*> phrases = {
+        {20001, "answered out of turn"},
+        {20002, "answered with another SOCKS version"},
+        {20003, "accepts none of the login methods offered"},
+        {20004, "reported a general failure"},
+        {20005, "does not allow the connection"},
+        {20006, "cannot reach the network of the FTP server"},
+        {20007, "cannot reach the FTP server's host"},
+        {20008, "was refused the connection by the FTP server"},
+        {20009, "reported that the connection's time to live expired"},
+        {20010, "does not support the command"},
+        {20011, "does not support the address type"},
+        {20012, "answered with an unknown error"},
+        {20013, "had an internal error"},
+        {20014, "cannot take a request that long (user name, password or host name)"},
+        {20015, "rejected the user name or password"},
+        {20016, "rejected the request"},
+        {20017, "could not find the FTP server's host name"},
+    };
+    const auto it = phrases.constFind(error);
+    return it == phrases.constEnd() ? QString() : QString::fromLatin1(*it);
 }
 
 int WSocketErrorFromErrno(int e) {

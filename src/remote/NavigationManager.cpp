@@ -16,8 +16,11 @@ Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& contro
         if (s == Setting::NOOP) SetKeepAlive(m_settings.flag(Setting::NOOP));
         if (s == Setting::InactivityTimeout)
             m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
+        if (s == Setting::ListingLimit)
+            m_client.SetListingLimit(qint64(m_settings.integer(Setting::ListingLimit)) << 20);
     });
     m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
+    m_client.SetListingLimit(qint64(m_settings.integer(Setting::ListingLimit)) << 20);
     BindRequestDone();
     m_client.OnDisplay = [this](TCustomFtpCli*, QString& msg) { m_log.traceLine(msg); };
     m_client.OnSessionClosed = [this](TCustomFtpCli*, uint16_t) { SessionClosed(); };

@@ -39,6 +39,8 @@ const std::array<SettingDef, kSettingCount> kDefs = {{
     {"TransferCompleteWave", K::Text, "", false},
     {"TransferErrorWave", K::Text, "", false},
     {"InactivityTimeout", K::Integer, "30", false, 0, 3600},
+    {"ListingLimit", K::Integer, "256", false, 0, 1048576},
+    {"ShowHidden", K::Flag, "0", false},
 }};
 
 void sortExtensions(QStringList& list) {

@@ -1,4 +1,4 @@
-// The settings record: 32 named values and the list of file extensions that are
+// The settings record: 34 named values and the list of file extensions that are
 // transferred in ASCII mode. Values are held as the texts they are stored as, so the
 // store, the dialog and the readers all see one current value.
 #pragma once
@@ -43,8 +43,12 @@ enum class Setting {
     TransferErrorWave,
     // Seconds without a byte from the server before a request ends (0: never).
     InactivityTimeout,
+    // MiB a directory listing may bring before it is stopped (0: no limit).
+    ListingLimit,
+    // The remote pane lists hidden entries (names starting with ".").
+    ShowHidden,
 };
-constexpr int kSettingCount = 32;
+constexpr int kSettingCount = 34;
 
 enum class SettingKind {
     Flag,           // "1" or "0"

@@ -277,6 +277,7 @@ void Global_Task::ConfigureWorkerConnection(TFtpClient& client, const SettingsSo
     client.SetSocksUserCode(QString());
     client.SetSocksPassword(QString());
     client.SetInactivityTimeout(settings.integer(Setting::InactivityTimeout));
+    client.SetListingLimit(qint64(settings.integer(Setting::ListingLimit)) << 20);
     if (type == QLatin1String("Proxy")) {
         client.SetConnectionType(ftpDirect);
         client.SetHostName(settings.text(Setting::ProxyServer));

@@ -348,7 +348,9 @@ TEST_F(FtpEngineTest, RefusedConnectionIsReported) {
     client.SetPort(QString::number(freePort()));
     client.ConnectAsync();
     EXPECT_EQ(rec.waitDone(), 10061);
-    EXPECT_EQ(client.LastReply(), QStringLiteral("500 Connection refused (Winsock error #10061)"));
+    EXPECT_EQ(client.LastReply(),
+              QStringLiteral("500 Connection refused by 127.0.0.1:%1 (Winsock error #10061)")
+                  .arg(client.Port()));
 }
 
 TEST_F(FtpEngineTest, AbortWhileIdleReportsNothingAndAbortDuringACommandReports426) {

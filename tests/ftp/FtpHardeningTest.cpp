@@ -6,7 +6,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTcpSocket>
 #include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -268,6 +271,181 @@ TEST_F(FtpHardeningTest, ControlCharactersFromARepliedPathAreNeverSent) {
         EXPECT_TRUE(HoldsControlCharacter(QStringLiteral("a") + QChar(c))) << int(c);
 }
 
+
+TEST_F(FtpHardeningTest, ARefusalOrACutBeforeTheFirstByteLeavesTheLocalFileAsItWas) {
+    login();
+    const QString path = localPath(QStringLiteral("kept.txt"));
+    struct Case {
+        const char* what;
+        bool passive;
+        std::function<void()> script;
+    };
+    const Case cases[] = {
+        // proftpd resets the data connection just before its 550.
+        {"reset, then 550 (passive)", true,
+         [&] { server.refuseAfterDataReset = "550 kept.txt: No such file or directory\r\n"; }},
+        {"reset, then 550 (active)", false,
+         [&] { server.refuseAfterDataReset = "550 kept.txt: No such file or directory\r\n"; }},
+        // 150, then the server gives up and closes without a data byte.
+        {"150, then 421 and close", true,
+         [&] {
+             server.intercept = [](FakeFtpServer& s, const QString& line) {
+                 if (!line.startsWith(QLatin1String("RETR"))) return false;
+                 s.send("150 Opening BINARY mode data connection\r\n421 Service not available\r\n");
+                 s.closeControl();
+                 return true;
+             };
+         }},
+    };
+    for (const Case& c : cases) {
+        if (!client.Connected()) login();
+        server.refuseAfterDataReset.clear();
+        server.intercept = nullptr;
+        c.script();
+        writeFile(path, QByteArray(8800, 'k'));
+        client.SetPassive(c.passive);
+        client.SetHostFileName(QStringLiteral("kept.txt"));
+        client.SetLocalFileName(path);
+        EXPECT_NE(run(&TCustomFtpCli::GetAsync), 0) << c.what;
+        EXPECT_EQ(readFile(path), QByteArray(8800, 'k')) << c.what;
+        // Nor does a refused download leave an empty file where there was none.
+        const QString fresh = localPath(QStringLiteral("fresh.txt"));
+        QFile::remove(fresh);
+        if (!client.Connected()) login();
+        c.script();
+        client.SetLocalFileName(fresh);
+        EXPECT_NE(run(&TCustomFtpCli::GetAsync), 0) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(fresh)) << c.what;
+    }
+    // An empty file that the server sends whole is made, and replaces an old one.
+    server.intercept = nullptr;
+    server.refuseAfterDataReset.clear();
+    if (!client.Connected()) login();
+    server.downloadData.clear();
+    client.SetLocalFileName(path);
+    EXPECT_EQ(run(&TCustomFtpCli::GetAsync), 0) << client.ErrorMessage().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+}
+
+TEST_F(FtpHardeningTest, AServerThatIgnoresRestFailsTheResumeAndLeavesThePartAsItWas) {
+    login();
+    const QByteArray whole = [] {
+        QByteArray b;
+        for (int i = 0; i < 1 << 20; ++i) b += char(i * 7 + i / 251);
+        return b;
+    }();
+    const QByteArray part = whole.left(524288);
+    const QString path = localPath(QStringLiteral("resume.bin"));
+    server.downloadData = whole;
+    client.SetPassive(true);
+    client.SetHostFileName(QStringLiteral("resume.bin"));
+    client.SetLocalFileName(path);
+
+    // A server that resumes while its 150 names the whole size (vsftpd does) is fine.
+    server.preliminaryReply =
+        "150 Opening BINARY mode data connection for resume.bin (1048576 bytes).\r\n";
+    writeFile(path, part);
+    ASSERT_EQ(run(&TCustomFtpCli::SizeAsync), 0);
+    client.SetRestartOffset(part.size());
+    EXPECT_EQ(run(&TCustomFtpCli::RestGetAsync), 0) << client.ErrorMessage().toStdString();
+    EXPECT_EQ(readFile(path), whole);
+    EXPECT_FALSE(client.ResumeIgnored());
+
+    // One that takes REST and sends the file from its start.
+    server.ignoreRest = true;
+    writeFile(path, part);
+    ASSERT_EQ(run(&TCustomFtpCli::SizeAsync), 0);
+    client.SetRestartOffset(part.size());
+    EXPECT_EQ(run(&TCustomFtpCli::RestGetAsync), 451);
+    EXPECT_TRUE(client.ResumeIgnored());
+    EXPECT_TRUE(client.ErrorMessage().contains(QLatin1String("did not resume")))
+        << client.ErrorMessage().toStdString();
+    EXPECT_EQ(readFile(path), part);
+    // The engine stays in step: the cut transfer's late reply is not the next one's.
+    EXPECT_EQ(run(&TCustomFtpCli::PwdAsync), 0);
+    EXPECT_EQ(client.QuotedPath(), QStringLiteral("/home/test"));
+}
+
+TEST_F(FtpHardeningTest, AnEndlessListingIsStoppedAtTheLimitAndItsFileRemoved) {
+    login();
+    server.endlessChunk = 64 * 1024;
+    client.SetListingLimit(4 << 20);
+    const QString path = localPath(QStringLiteral("endless.part"));
+    client.SetLocalFileName(path);
+    client.SetHostFileName(QString());
+    EXPECT_EQ(run(&TCustomFtpCli::DirAsync, 20000), 552);
+    EXPECT_EQ(client.ErrorMessage(), QStringLiteral("552 Listing larger than 4 MiB: stopped by 1Quillon"));
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(client.DataSocket()->State(), wsClosed);
+}
+
+TEST_F(FtpHardeningTest, AReplyDrippedByteByByteTimesOutFromItsFirstByte) {
+    login();
+    client.SetInactivityTimeout(1);
+    QTimer drip;
+    QByteArray reply = "257 \"/home/test\" is the current directory, told very slowly\r\n";
+    server.intercept = [&](FakeFtpServer&, const QString& line) {
+        if (line != QLatin1String("PWD")) return false;
+        drip.start(200);
+        return true;
+    };
+    QObject::connect(&drip, &QTimer::timeout, [&] {
+        if (reply.isEmpty()) return drip.stop();
+        server.send(reply.left(1));
+        reply.remove(0, 1);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(run(&TCustomFtpCli::PwdAsync, 8000), 421);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(client.ErrorMessage(),
+              QStringLiteral("421 Timeout: the server's reply did not end within 1 s"));
+}
+
+TEST_F(FtpHardeningTest, AFinalReplyWithAnUnknownCodeEndsItsCommandAndTheNextGetsItsOwn) {
+    login();
+    client.SetInactivityTimeout(3);
+    for (const char* odd : {"99 ok\r\n", "700 what\r\n"}) {
+        server.replies[QStringLiteral("PWD")] = odd;
+        EXPECT_EQ(run(&TCustomFtpCli::PwdAsync, 5000), 500) << odd;
+        EXPECT_TRUE(client.ErrorMessage().startsWith(QLatin1String("500 Reply with an unknown code")))
+            << client.ErrorMessage().toStdString();
+        server.replies.remove(QStringLiteral("PWD"));
+        // The next command's reply is its own, at once.
+        client.SetHostDirName(QStringLiteral("/pub"));
+        EXPECT_EQ(run(&TCustomFtpCli::CwdAsync, 2000), 0) << odd;
+        EXPECT_EQ(client.LastReply(), QStringLiteral("250 Directory changed"));
+    }
+}
+
+TEST_F(FtpHardeningTest, ActiveModeTakesItsDataOnlyFromTheServersAddress) {
+    login();
+    client.SetPassive(false);
+    server.downloadData = "the server's listing\r\n";
+    QTcpSocket stranger;
+    bool strangerClosed = false;
+    server.intercept = [&](FakeFtpServer& s, const QString& line) {
+        if (!line.startsWith(QLatin1String("LIST"))) return false;
+        // Someone else reaches the port first and sends data of their own; the server
+        // answers only once the client has turned the stranger away.
+        stranger.bind(QHostAddress(QStringLiteral("127.0.0.2")));
+        QObject::connect(&stranger, &QTcpSocket::connected, [&] { stranger.write("forged\r\n"); });
+        QObject::connect(&stranger, &QTcpSocket::disconnected, [&s, &strangerClosed, line] {
+            strangerClosed = true;
+            s.answer(line);
+        });
+        stranger.connectToHost(QHostAddress::LocalHost, s.portTarget());
+        return true;
+    };
+    const QString path = localPath(QStringLiteral("active-listing.txt"));
+    client.SetLocalFileName(path);
+    client.SetHostFileName(QString());
+    EXPECT_EQ(run(&TCustomFtpCli::DirAsync), 0) << client.ErrorMessage().toStdString();
+    EXPECT_EQ(readFile(path), QByteArray("the server's listing\r\n"));
+    EXPECT_TRUE(strangerClosed);
+    EXPECT_TRUE(rec.display.join(u'\n').contains(QLatin1String("refused: it is not the server")));
+}
 } // namespace
 
 namespace {

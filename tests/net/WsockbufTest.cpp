@@ -52,7 +52,9 @@ TEST(WsocketHelpers, ErrorTextsAndNumbers) {
     EXPECT_EQ(WSocketErrorDesc(10061), QStringLiteral("Connection refused"));
     EXPECT_EQ(WSocketErrorDesc(11001), QStringLiteral("Host not found"));
     EXPECT_EQ(WSocketErrorDesc(10071), QStringLiteral("Too many levels of remote in path"));
-    EXPECT_EQ(WSocketErrorDesc(20003), QStringLiteral("Not a WinSock error"));
+    EXPECT_EQ(WSocketErrorDesc(20015),
+              QStringLiteral("The SOCKS server rejected the user name or password"));
+    EXPECT_EQ(WSocketErrorDesc(20099), QStringLiteral("Not a WinSock error"));
     EXPECT_EQ(WSocketErrorFromErrno(ECONNREFUSED), 10061);
     EXPECT_EQ(WSocketErrorFromErrno(ECONNRESET), 10054);
     EXPECT_EQ(WSocketErrorFromErrno(EAGAIN), 10035);

@@ -59,8 +59,27 @@ void FakeFtpServer::withData(const std::function<void(QTcpSocket*)>& then) {
 }
 
 void FakeFtpServer::startDownload() {
-    const QByteArray payload = downloadData.mid(restOffset);
+    const QByteArray payload = ignoreRest ? downloadData : downloadData.mid(restOffset);
     restOffset = 0;
+    if (!refuseAfterDataReset.isEmpty()) {
+        const QByteArray refusal = refuseAfterDataReset;
+        return withData([this, refusal](QTcpSocket* d) {
+            const linger l{1, 0};
+            ::setsockopt(int(d->socketDescriptor()), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+            d->abort();
+            send(refusal);
+        });
+    }
+    if (endlessChunk > 0) {
+        send(preliminaryReply);
+        return withData([this](QTcpSocket* d) {
+            const QByteArray chunk(endlessChunk, 'x');
+            d->write(chunk);
+            connect(d, &QTcpSocket::bytesWritten, d, [d, chunk] {
+                if (d->bytesToWrite() < chunk.size()) d->write(chunk);
+            });
+        });
+    }
     if (!dataBeforePreliminary) send(preliminaryReply);
     withData([this, payload](QTcpSocket* d) {
         d->write(payload);
@@ -99,6 +118,10 @@ void FakeFtpServer::startUpload() {
 
 void FakeFtpServer::onCommand(const QString& line) {
     if (intercept && intercept(*this, line)) return;
+    answer(line);
+}
+
+void FakeFtpServer::answer(const QString& line) {
     const QString verb = line.section(u' ', 0, 0).toUpper();
     const QString arg = line.section(u' ', 1);
     if (replies.contains(verb)) return send(replies.value(verb));

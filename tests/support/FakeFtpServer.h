@@ -36,6 +36,13 @@ public:
     QByteArray finalDownloadReply = "226 Transfer complete\r\n";
     // The preliminary reply of a download.
     QByteArray preliminaryReply = "150 Opening data connection\r\n";
+    // REST is answered 350 and then ignored: the whole file is sent.
+    bool ignoreRest = false;
+    // A download's data connection is reset as soon as it is up, and this reply sent
+    // instead of the preliminary one (a server refusing a file it cannot open).
+    QByteArray refuseAfterDataReset;
+    // A download sends this many bytes and then keeps sending them, never ending.
+    qsizetype endlessChunk = 0;
     // An upload's data connection is reset at once, and 226 sent all the same.
     bool resetUpload = false;
     // PWD names the folder of the last CWD (an absolute path) instead of /home/test.
@@ -52,6 +59,12 @@ public:
     QByteArray uploaded;
     qint64 restOffset = 0;
     int dataConnections = 0;
+
+    // The port the last PORT command named.
+    quint16 portTarget() const { return m_portTarget; }
+
+    // Answers a command line as the server does when nothing intercepts it.
+    void answer(const QString& line);
 
     void send(const QByteArray& raw);
     void closeControl();

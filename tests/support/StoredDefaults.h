@@ -2,7 +2,7 @@
 
 #include <utility>
 
-// The 32 settings as a first exit stores them, in storage order.
+// The 34 settings as a first exit stores them, in storage order.
 inline constexpr std::pair<const char*, const char*> kStoredDefaults[] = {
     {"ToolBar", "1"},
     {"QuickBar", "0"},
@@ -35,4 +35,6 @@ inline constexpr std::pair<const char*, const char*> kStoredDefaults[] = {
     {"ZipOptions", "0"},
     {"TransferCompleteWave", ""},
     {"TransferErrorWave", ""},
-    {"InactivityTimeout", "30"}};
+    {"InactivityTimeout", "30"},
+    {"ListingLimit", "256"},
+    {"ShowHidden", "0"}};
