@@ -250,7 +250,10 @@ void TMainform::bindTransfers() {
     };
     ExistingFileDecisions& decisions = m_task.Decisions();
     decisions.ask = [this, &decisions](const ExistingFile& file) {
-        return Tfile_replace::Ask(file, decisions.Decision(), this);
+        Tfile_replace dialog(file, decisions.CountdownAnswer(), this);
+        dialog.exec();
+        if (dialog.TimedOut()) decisions.NoteCountdown();
+        return dialog.Result();
     };
     decisions.askName = [this](const QString& name) -> std::optional<QString> {
         bool ok = false;

@@ -187,6 +187,10 @@ void queue_manager::ApplyEvent(QueueModel& tree, QueueItem* item, QueueEvent eve
     case QueueEvent::SkipFile:
         tree.setState(item, Skipped);
         break;
+    case QueueEvent::Refused:
+        CopyToFailedQueue(item, text);
+        tree.setState(item, Failed);
+        break;
     case QueueEvent::AttemptFailed:
         if (number(item->column(Attempts)) >= m_settings.integer(Setting::AttemptsAllowed)) {
             CopyToFailedQueue(item, text);
@@ -292,7 +296,17 @@ bool queue_manager::RestartFlat() {
     DeleteCompleted(m_queue);
     if (m_queue.root()->children.empty()) return false;
     QueueModel scratch(false);
-    const QList<QueueItem*> items = m_queue.items();
+    // Each transfer once: a folder that was expanded is represented by its entries
+    // (its own copy would expand it again beside them), and what is done stays done.
+    QList<QueueItem*> items;
+    for (QueueItem* item : m_queue.items()) {
+        bool done = false;
+        for (const QueueItem* i = item; i && i->parent; i = i->parent)
+            done = done || Completed(i->state());
+        if (done) continue;
+        if (isFolderState(item->state()) && !item->children.empty()) continue;
+        items.append(item);
+    }
     CopyItemsForRetry(items, scratch);
     // A download that holds part of its file still resumes it.
     for (int i = 0; i < items.size(); ++i) {
@@ -315,6 +329,14 @@ bool queue_manager::PartialDownload(const QueueItem* item) {
 }
 
 void queue_manager::SetPartialDownload(QueueModel& tree, QueueItem* item, bool partial) {
-    if (partial == PartialDownload(item)) return;
+    if (partial == PartialDownload(item) && (partial || !RestartFromZero(item))) return;
     tree.setColumn(item, Partial, partial ? QByteArray("partial") : QByteArray());
+}
+
+bool queue_manager::RestartFromZero(const QueueItem* item) {
+    return item->column(Partial) == "whole";
+}
+
+void queue_manager::SetRestartFromZero(QueueModel& tree, QueueItem* item) {
+    tree.setColumn(item, Partial, QByteArray("whole"));
 }

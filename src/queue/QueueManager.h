@@ -20,6 +20,8 @@ enum class QueueEvent {
     DownloadFolderComplete,
     UploadFolderComplete,
     FolderCancel,
+    // Not to be tried again: straight into the failed queue with the reason.
+    Refused,
 };
 
 class queue_manager {
@@ -64,7 +66,8 @@ public:
     static void ReplaceFromTree(QueueModel& target, QueueModel& source);
 
     // "Start Transfer": completed items go, and every other item, children included,
-    // becomes a waiting top-level item with zero attempts. False when nothing is left.
+    // becomes a waiting top-level item with zero attempts; an expanded folder is left
+    // out for its entries, so nothing is queued twice. False when nothing is left.
     bool RestartFlat();
     // A queue read back from a file may hold items that were running when it was saved
     // (a crash or a kill): they wait again, or no scan would ever start them.
@@ -73,6 +76,10 @@ public:
     // a restart of the program, resumes it instead of asking.
     static bool PartialDownload(const QueueItem* item);
     static void SetPartialDownload(QueueModel& tree, QueueItem* item, bool partial);
+    // The server did not resume as it said: the next attempt transfers the whole file
+    // without asking again. Cleared with the partial mark.
+    static bool RestartFromZero(const QueueItem* item);
+    static void SetRestartFromZero(QueueModel& tree, QueueItem* item);
 
     // 3, 4, 10, 11.
     static bool Completed(int state);

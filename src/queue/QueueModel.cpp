@@ -205,6 +205,8 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         // The password column holds scrambled bytes and is never shown.
         if (index.column() == 8) return QString();
+        if (index.column() == 5 && !item->note.isEmpty())
+            return QString::fromUtf8(item->column(5)) + QStringLiteral(" (") + item->note + u')';
         return QString::fromUtf8(item->column(index.column()));
     case kStateRole:
         return item->state();

@@ -41,6 +41,10 @@ struct QueueItem {
     // subtree may still hold an item waiting to be started (the scan starts there).
     int rowInParent = 0;
     int scanFrom = 0;
+    // Not stored either: a failed attempt's item waits until then (steady clock, ms)
+    // before it is tried again, and the row says so.
+    qint64 retryAt = 0;
+    QString note;
 
     int state() const { return block.imageIndex; }
     // A text column by number (Action is 1; 0 is the main text); "" past the end.

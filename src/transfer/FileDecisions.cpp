@@ -32,13 +32,41 @@ QString ExistingFileDecisions::Base(const QString& decision) {
     return decision.endsWith(QLatin1String("_all")) ? decision.chopped(4) : decision;
 }
 
-QString ExistingFileDecisions::Decide(const ExistingFile& file) {
+void ExistingFileDecisions::Decide(const ExistingFile& file,
+                                   std::function<void(const QString&)> then) {
+    m_waiting.push_back({file, std::move(then)});
+    // The open question's caller works off what waits behind it.
+    if (m_asking) return;
+    m_asking = true;
+    while (!m_waiting.empty()) {
+        Question next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        const QString decision = DecideNow(next.file);
+        if (next.then) next.then(decision);
+    }
+    m_asking = false;
+}
+
+QString ExistingFileDecisions::DecideNow(const ExistingFile& file) {
     if (!m_prompt || !ask) return m_decision;
+    m_countdown = false;
     const QString answer = ask(file);
     if (answer.isEmpty()) return QStringLiteral("skip");
+    if (std::exchange(m_countdown, false)) {
+        // Nobody answered: this file only, and nothing is remembered.
+        return Base(answer);
+    }
+    m_chosen.insert(Base(answer));
     if (answer.endsWith(QLatin1String("_all"))) m_prompt = false;
     m_decision = answer;
     return answer;
+}
+
+QString ExistingFileDecisions::CountdownAnswer() const {
+    const QString base = Base(m_decision);
+    const bool destroys = base == QLatin1String("overwrite") || base == QLatin1String("rename");
+    if (destroys && !m_chosen.count(base)) return QStringLiteral("skip");
+    return base;
 }
 
 std::optional<QString> ExistingFileDecisions::RenameLocal(const QString& localPath) {

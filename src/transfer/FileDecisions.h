@@ -11,8 +11,10 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 
 struct ExistingFile {
     QString name; // file name of the transfer's local path
@@ -34,10 +36,19 @@ public:
     // The "Rename File" input box: the answer, or nothing when it was cancelled.
     std::function<std::optional<QString>(const QString& defaultName)> askName;
 
-    // Asks when the prompt flag is on (an "All" answer turns it off), remembers the
-    // answer, and returns the decision for this file. A closed box skips this file and
-    // leaves the remembered decision as it was.
-    QString Decide(const ExistingFile& file);
+    // Decides about one file and hands the decision to then: asks when the prompt flag
+    // is on (an "All" answer turns it off), remembers the answer. A closed box skips
+    // this file and leaves the remembered decision as it was. One question is open at a
+    // time: a conflict that comes while it is open waits, and is decided after it (by
+    // an "All" answer without a question); then may run before Decide returns.
+    void Decide(const ExistingFile& file, std::function<void(const QString&)> then);
+    // What the question's countdown answers: the remembered decision, unless that would
+    // overwrite or rename and the user has not chosen it in this run, when it skips.
+    QString CountdownAnswer() const;
+    // The window's question says its answer came from the countdown, not the user.
+    void NoteCountdown() { m_countdown = true; }
+    bool Asking() const { return m_asking; }
+    int Waiting() const { return int(m_waiting.size()); }
     // The base decision without its "_all".
     static QString Base(const QString& decision);
 
@@ -48,6 +59,16 @@ public:
 
 private:
     void CopySettings();
+    QString DecideNow(const ExistingFile& file);
+
+    struct Question {
+        ExistingFile file;
+        std::function<void(const QString&)> then;
+    };
+    std::deque<Question> m_waiting;
+    bool m_asking = false;
+    bool m_countdown = false;
+    std::set<QString> m_chosen; // the answers the user picked in this run
 
     const SettingsSource& m_settings;
     bool m_prompt = true;

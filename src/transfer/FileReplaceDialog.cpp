@@ -117,7 +117,8 @@ void Tfile_replace::choose(const QString& result) {
 void Tfile_replace::tick() {
     const int left = m_timeElapsed->text().toInt();
     if (left <= 0) {
-        // No answer: the decision taken last is taken again.
+        // No answer: the countdown's own.
+        m_timedOut = true;
         choose(m_remembered);
         return;
     }

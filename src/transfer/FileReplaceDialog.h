@@ -1,6 +1,7 @@
 // "Confirm File Replace": the file is already there; overwrite, skip, rename or
 // transfer the rest, for this file or (from each button's menu) for all. Without an
-// answer, the remembered decision is taken when the countdown ends; the close box
+// answer, the countdown's answer (the remembered decision where it destroys nothing the
+// user has not chosen to) is taken when it ends; the close box
 // gives "" (the caller skips the file).
 #pragma once
 
@@ -17,6 +18,8 @@ public:
     Tfile_replace(const ExistingFile& file, const QString& remembered, QWidget* parent = nullptr);
 
     QString Result() const { return m_result; }
+    // The countdown answered, not the user.
+    bool TimedOut() const { return m_timedOut; }
 
     // Shows the dialog modally and returns its result.
     static QString Ask(const ExistingFile& file, const QString& remembered, QWidget* parent);
@@ -27,6 +30,7 @@ private:
 
     QString m_result;
     QString m_remembered;
+    bool m_timedOut = false;
     QLabel* m_timeElapsed = nullptr;
     QTimer m_timer;
 };

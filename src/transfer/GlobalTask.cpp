@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <chrono>
+
 Global_Task::Global_Task(queue_manager& queues, const SettingsSource& settings,
                          const QString& programDir, QObject* parent)
     : QObject(parent), m_queues(queues), m_settings(settings), m_programDir(programDir),
@@ -11,6 +13,8 @@ Global_Task::Global_Task(queue_manager& queues, const SettingsSource& settings,
     m_retireTimer.setInterval(kRetireMs);
     connect(&m_retireTimer, &QTimer::timeout, this, &Global_Task::RetireWorkers);
     m_retireTimer.start();
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &Global_Task::RetriesDue);
     QueueModel& queue = queues.Queue();
     // Items leaving the queue take their transfers with them.
     connect(&queue, &QAbstractItemModel::rowsAboutToBeRemoved, this,
@@ -54,7 +58,13 @@ bool Global_Task::ProcessingStopped() const {
     return m_settings.flag(Setting::QueueProcessing);
 }
 
+qint64 Global_Task::SteadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 bool Global_Task::Candidate(const QueueItem* item) const {
+    if (item->retryAt > SteadyMs()) return false; // its next attempt is not due yet
     if (item->state() == FolderWaiting) return true;
     if (item->state() != FileWaiting) return false;
     bool ok = false;
@@ -62,10 +72,36 @@ bool Global_Task::Candidate(const QueueItem* item) const {
     return (ok ? attempts : 0) < AttemptLimit();
 }
 
+QString Global_Task::TargetOf(const QueueItem* item) {
+    if (item->state() != FileWaiting && item->state() != FileActive) return QString();
+    if (queue_manager::GetField(item, QStringLiteral("op")) == "-->")
+        return QStringLiteral("local ") + QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path")));
+    return QStringLiteral("remote ") +
+           QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("host"))) + u' ' +
+           QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
+}
+
+bool Global_Task::TargetBusy(const QueueItem* item) const {
+    const QString target = TargetOf(item);
+    if (target.isEmpty()) return false;
+    for (const Running& r : m_running) {
+        if (r.item && r.item != item && TargetOf(r.item) == target) return true;
+    }
+    for (const QueueItem* p : m_pending) {
+        if (p != item && TargetOf(p) == target) return true;
+    }
+    return false;
+}
+
 bool Global_Task::TakeCandidate(QueueItem* item) {
     const int limit = ThreadLimit();
     if (int(m_running.size()) >= limit || int(m_pending.size()) >= limit || ProcessingStopped())
         return false;
+    if (TargetBusy(item)) {
+        // Another transfer writes the same file: this one waits until it has ended.
+        m_heldForTarget = true;
+        return true;
+    }
     QueueModel& queue = Queue();
     const bool folder = item->state() == FolderWaiting;
     m_queues.ApplyEvent(queue, item, folder ? QueueEvent::FolderStart : QueueEvent::FileStart);
@@ -78,18 +114,23 @@ bool Global_Task::TakeCandidate(QueueItem* item) {
 
 bool Global_Task::ScanChildren(QueueItem* item) {
     // Rows before scanFrom hold nothing to start, so a long queue costs only what is
-    // left to do.
+    // left to do; a row that still waits (its retry not due, its file being written by
+    // another transfer) keeps the hint where it is.
     for (int i = item->scanFrom; i < int(item->children.size()); ++i) {
         QueueItem* child = item->children[size_t(i)].get();
         if (Candidate(child) && !TakeCandidate(child)) return false;
         if (!ScanChildren(child)) return false;
         i = child->row();
-        if (item->scanFrom == i) item->scanFrom = i + 1;
+        const bool stillWaiting =
+            (child->state() == FileWaiting || child->state() == FolderWaiting) &&
+            (child->retryAt > 0 || TargetBusy(child));
+        if (item->scanFrom == i && !stillWaiting) item->scanFrom = i + 1;
     }
     return true;
 }
 
 void Global_Task::ChooseItems() {
+    if (std::exchange(m_heldForTarget, false)) Queue().resetScanHints();
     ScanChildren(Queue().root());
 }
 
@@ -170,7 +211,11 @@ void Global_Task::FinishItem(QueueItem* item, QueueEvent event, const QString& t
     }
     if (worker) worker->SetItem(nullptr);
     m_queues.ApplyEvent(Queue(), item, event, text);
-    if (event == QueueEvent::AttemptFailed || event == QueueEvent::FolderStart)
+    if (event == QueueEvent::AttemptFailed && Queue().contains(item) &&
+        (item->state() == FileWaiting || item->state() == FolderWaiting))
+        DelayRetry(item);
+    if (event == QueueEvent::AttemptFailed || event == QueueEvent::Refused ||
+        event == QueueEvent::FolderStart)
         PlaySound(Setting::TransferErrorWave);
     if (event == QueueEvent::DownloadFinished || event == QueueEvent::UploadFinished)
         PlaySound(Setting::TransferCompleteWave);
@@ -200,6 +245,46 @@ void Global_Task::FinishItem(QueueItem* item, QueueEvent event, const QString& t
     worker->SetItem(next);
     StartItem(worker);
     if (!m_pending.empty() && int(m_running.size()) < ThreadLimit()) StartWorkers();
+}
+
+void Global_Task::DelayRetry(QueueItem* item) {
+    if (m_retryDelays.isEmpty()) return;
+    bool ok = false;
+    const int attempts = queue_manager::GetField(item, QStringLiteral("attempts")).toInt(&ok);
+    const int delay = m_retryDelays[std::clamp(ok ? attempts - 1 : 0, 0, int(m_retryDelays.size()) - 1)];
+    if (delay <= 0) return;
+    item->retryAt = SteadyMs() + delay;
+    const int seconds = (delay + 999) / 1000;
+    item->note = seconds >= 120 && seconds % 60 == 0
+                     ? QStringLiteral("retry in %1 min").arg(seconds / 60)
+                     : QStringLiteral("retry in %1 s").arg(seconds);
+    const QModelIndex at = Queue().indexOf(item, 5);
+    emit Queue().dataChanged(at, at);
+    ScheduleRetries();
+}
+
+void Global_Task::ScheduleRetries() {
+    qint64 first = 0;
+    for (const QueueItem* item : Queue().items()) {
+        if (item->retryAt > 0 && (first == 0 || item->retryAt < first)) first = item->retryAt;
+    }
+    if (first == 0) return m_retryTimer.stop();
+    m_retryTimer.start(int(std::max<qint64>(0, first - SteadyMs())));
+}
+
+void Global_Task::RetriesDue() {
+    const qint64 now = SteadyMs();
+    for (QueueItem* item : Queue().items()) {
+        if (item->retryAt == 0 || item->retryAt > now) continue;
+        item->retryAt = 0;
+        item->note.clear();
+        const QModelIndex at = Queue().indexOf(item, 5);
+        emit Queue().dataChanged(at, at);
+    }
+    // The scan passed over the items that were not due: it looks at them again.
+    Queue().resetScanHints();
+    ScanQueue();
+    ScheduleRetries();
 }
 
 void Global_Task::CancelItem(QueueItem* item) {

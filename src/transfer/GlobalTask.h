@@ -73,6 +73,12 @@ public:
                                      const QString& host, const QString& user, const QString& pass,
                                      const QString& port);
 
+    // How long a failed item waits before its next attempt, by the attempts made
+    // (the last figure for every later one).
+    void SetRetryDelays(const QList<int>& ms) { m_retryDelays = ms; }
+    QList<int> RetryDelays() const { return m_retryDelays; }
+    static qint64 SteadyMs();
+
     int RunningCount() const { return int(m_running.size()); }
     int PendingCount() const { return int(m_pending.size()); }
     int RetiredCount() const { return int(m_retired.size()); }
@@ -93,6 +99,10 @@ private:
     // The pre-order walk of the scan from item's children; false when it stopped.
     bool ScanChildren(QueueItem* item);
     bool TakeCandidate(QueueItem* item);
+    // The file a transfer writes ("local PATH" or "remote SITE PATH"), "" for a folder.
+    static QString TargetOf(const QueueItem* item);
+    // Another running or chosen transfer writes the same file.
+    bool TargetBusy(const QueueItem* item) const;
     // The next pending item that is still waiting its turn, or null.
     QueueItem* PopPending();
     TransferWorker* NewWorker();
@@ -101,6 +111,10 @@ private:
     // The queue is about to lose items: workers on them stop, pending ones go.
     void ItemsLeaving(const std::function<bool(const QueueItem*)>& leaving);
     void PlaySound(Setting wave);
+    // A failed item waits its turn; the timer wakes the scan when the first is due.
+    void DelayRetry(QueueItem* item);
+    void ScheduleRetries();
+    void RetriesDue();
 
     queue_manager& m_queues;
     const SettingsSource& m_settings;
@@ -111,6 +125,9 @@ private:
     std::vector<QueueItem*> m_pending; // the back is the head: last in, first out
     std::vector<TransferWorker*> m_retired;
     QTimer m_retireTimer;
+    QTimer m_retryTimer;
+    QList<int> m_retryDelays{5000, 30000, 120000};
     bool m_cancelGuard = false;
+    bool m_heldForTarget = false;
     int m_holdScans = 0;
 };

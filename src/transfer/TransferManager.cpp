@@ -10,6 +10,10 @@
 #include <QLocale>
 #include <QLoggingCategory>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 using namespace TransferText;
 
 Q_LOGGING_CATEGORY(lcTransfer, "quillon.transfer", QtWarningMsg)
@@ -138,7 +142,7 @@ void Transfer_Manager::ShowStep(TFtpRequest step) {
     case ftpGetAsync:
     case ftpRestGetAsync:
         m_panel->SetStatus(QStringLiteral("Downloading ") + file);
-        m_panel->SetPath(QStringLiteral("to '"), m_client.LocalFileName(), QStringLiteral("'"));
+        m_panel->SetPath(QStringLiteral("to '"), m_target, QStringLiteral("'"));
         m_seconds.start();
         break;
     case ftpPutAsync:
@@ -275,8 +279,19 @@ void Transfer_Manager::StartFile() {
     const QString remote =
         QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
     m_client.SetHostFileName(remote);
-    m_client.SetLocalFileName(
-        QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path"))));
+    m_target = QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path")));
+    m_tempTarget.clear();
+    m_verifyingUpload = false;
+    m_client.SetLocalFileName(m_target);
+    if (m_downloading) {
+        const QString root = LocalRoot();
+        if (!StaysInside(m_target, root)) {
+            return Finish(QueueEvent::Refused,
+                          QStringLiteral("Not transferred: \"%1\" leads out of \"%2\" through a "
+                                         "symbolic link")
+                              .arg(m_target, root));
+        }
+    }
     bool ok = false;
     m_expected = queue_manager::GetField(item, QStringLiteral("size")).trimmed().toLongLong(&ok);
     if (!ok) m_expected = 0;
@@ -307,6 +322,10 @@ void Transfer_Manager::StartFile() {
 }
 
 void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
+    // A server that took REST and sent the file from its start: the next attempt
+    // fetches it whole, into a copy beside the file.
+    if ((request == ftpGetAsync || request == ftpRestGetAsync) && m_client.ResumeIgnored())
+        queue_manager::SetRestartFromZero(m_task.Queue(), Item());
     if (!Guard(request, error) || LoginStep(request)) return;
     switch (request) {
     case ftpPassAsync:
@@ -327,17 +346,26 @@ void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
     case ftpSizeAsync:
         if (error == 0) m_expected = m_client.RemoteSize();
         if (!Ready()) return Reopen();
-        DownloadSizeKnown(error == 0);
+        DownloadSizeKnown(error == 0, m_client.ReplyCode());
         break;
     case ftpGetAsync:
     case ftpRestGetAsync:
         m_seconds.stop();
         if (m_client.ReplyCode() == 226 || m_client.ReplyCode() == 250) {
+            if (!m_tempTarget.isEmpty()) {
+                // The new copy is whole: only now does it take the old file's place.
+                if (::rename(QFile::encodeName(m_tempTarget).constData(),
+                             QFile::encodeName(m_target).constData()) != 0) {
+                    return Fail(QStringLiteral("Cannot replace \"%1\": %2")
+                                    .arg(m_target, QString::fromLocal8Bit(strerror(errno))));
+                }
+                m_tempTarget.clear();
+            }
             queue_manager::SetPartialDownload(m_task.Queue(), Item(), false);
             if (m_task.hooks.refreshLocal) m_task.hooks.refreshLocal();
             Finish(QueueEvent::DownloadFinished);
         } else {
-            Fail(m_client.LastReply().trimmed());
+            Fail(FailureText());
         }
         break;
     default:
@@ -345,8 +373,43 @@ void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
     }
 }
 
-void Transfer_Manager::DownloadSizeKnown(bool sizeKnown) {
-    const QString local = m_client.LocalFileName();
+QString Transfer_Manager::PartFile(const QString& local) {
+    const QFileInfo info(local);
+    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".1quillon-part");
+}
+
+QString Transfer_Manager::LocalRoot() const {
+    const QueueItem* top = Item();
+    while (top->parent && top->parent->parent)
+        top = top->parent;
+    QString local = QString::fromUtf8(queue_manager::GetField(top, QStringLiteral("local_path")));
+    if (top->state() > FolderCancelled) return QFileInfo(local).path();
+    while (local.size() > 1 && local.endsWith(u'/'))
+        local.chop(1);
+    return local;
+}
+
+bool Transfer_Manager::StaysInside(const QString& path, const QString& root) {
+    const QString base = QFileInfo(root).canonicalFilePath();
+    if (base.isEmpty()) return true; // the folder is still to be made: nothing links in it
+    auto inside = [&base](const QString& canonical) {
+        return canonical == base || canonical.startsWith(base == QLatin1String("/") ? base : base + u'/');
+    };
+    const QFileInfo target(path);
+    if (target.isSymLink()) {
+        // Written through, a link would put the bytes wherever it points.
+        const QString pointed = target.canonicalFilePath();
+        return !pointed.isEmpty() && inside(pointed);
+    }
+    // The nearest folder that exists, with every link on the way resolved.
+    QString folder = target.path();
+    while (!QFileInfo::exists(folder) && folder != QFileInfo(folder).path())
+        folder = QFileInfo(folder).path();
+    return inside(QFileInfo(folder).canonicalFilePath());
+}
+
+void Transfer_Manager::DownloadSizeKnown(bool sizeKnown, int sizeReply) {
+    const QString local = m_target;
     const QFileInfo info(local);
     QDir().mkpath(info.path());
     if (!info.exists()) {
@@ -366,31 +429,64 @@ void Transfer_Manager::DownloadSizeKnown(bool sizeKnown) {
         StartDownload(false);
         return;
     }
+    // SIZE says the file is not there: there is nothing to put in the local file's place,
+    // and nothing to ask about.
+    if (!sizeKnown && sizeReply == 550) return Fail(FailureText());
+    const QString part = PartFile(local);
+    const QueueItem* item = Item();
+    // A server that ignored REST before: the file comes whole, as decided already.
+    if (queue_manager::RestartFromZero(item)) return DownloadReplacing(false);
     // A part this item wrote before (an attempt that broke off, or a run that was
-    // killed) is resumed without a question.
-    if (queue_manager::PartialDownload(Item()) && (!sizeKnown || info.size() <= m_expected)) {
-        StartDownload(true);
-        return;
+    // killed) is resumed without a question, unless it is longer than the file.
+    if (queue_manager::PartialDownload(item)) {
+        const QFileInfo partInfo(part);
+        if (partInfo.exists() && (!sizeKnown || partInfo.size() <= m_expected))
+            return DownloadReplacing(true);
+        if (!partInfo.exists() && (!sizeKnown || info.size() <= m_expected))
+            return StartDownload(true);
     }
     const quint64 job = m_job;
-    const QString decision = ExistingFileDecisions::Base(
-        m_task.Decisions().Decide({FileName(local), QString::number(info.size()),
-                                   QString::number(m_expected), localDate(local), QString()}));
-    if (!Current(job)) return; // cancelled or removed while the question was open
-    if (decision == QLatin1String("overwrite")) {
-        StartDownload(false);
+    const qint64 localSize = info.size();
+    m_task.Decisions().Decide(
+        {FileName(local), QString::number(localSize), QString::number(m_expected),
+         localDate(local), QString()},
+        [this, job, sizeKnown, localSize](const QString& answer) {
+            // Cancelled or removed while the question was open, or waiting for it.
+            if (!Current(job)) return;
+            DownloadDecided(ExistingFileDecisions::Base(answer), sizeKnown && localSize > m_expected);
+        });
+}
+
+void Transfer_Manager::DownloadDecided(const QString& decision, bool localLonger) {
+    const quint64 job = m_job;
+    const QString local = m_target;
+    if (decision == QLatin1String("transfer_rest") && localLonger) {
+        // Longer than the server's file: no part of it, so it is fetched whole.
+        DownloadReplacing(false);
+    } else if (decision == QLatin1String("overwrite")) {
+        DownloadReplacing(false);
     } else if (decision == QLatin1String("transfer_rest")) {
         StartDownload(true);
     } else if (decision == QLatin1String("rename")) {
         const std::optional<QString> renamed = m_task.Decisions().RenameLocal(local);
         if (!Current(job)) return;
         if (!renamed) return Finish(QueueEvent::SkipFile);
+        m_target = *renamed;
         m_client.SetLocalFileName(*renamed);
         m_task.Queue().setColumn(Item(), 2, renamed->toUtf8());
         StartDownload(false);
     } else {
         Finish(QueueEvent::SkipFile);
     }
+}
+
+void Transfer_Manager::DownloadReplacing(bool resume) {
+    // Into a copy beside the file, which replaces it only once it is whole: a failed
+    // attempt leaves the old file, and the next one resumes the copy.
+    m_tempTarget = PartFile(m_target);
+    if (!resume) QFile::remove(m_tempTarget);
+    m_client.SetLocalFileName(m_tempTarget);
+    StartDownload(resume);
 }
 
 void Transfer_Manager::StartDownload(bool resume) {
@@ -414,6 +510,7 @@ void Transfer_Manager::UploadEvent(TFtpRequest request, int error) {
         DownloadEvent(request, error);
         break;
     case ftpSizeAsync:
+        if (m_verifyingUpload) return UploadVerified(error == 0);
         if (!Ready()) return Reopen();
         UploadSizeKnown(error == 0);
         break;
@@ -424,6 +521,13 @@ void Transfer_Manager::UploadEvent(TFtpRequest request, int error) {
         QFile::remove(RemoteListing::cacheFile(m_task.ProgramDir(), m_host, m_port, m_user,
                                                Folder(m_client.HostFileName())));
         if (m_client.ReplyCode() == 226 || m_client.ReplyCode() == 250) {
+            if (request == ftpRestPutAsync && !m_ascii && Ready()) {
+                // Whether the server appended where it said it would.
+                m_verifyingUpload = true;
+                m_client.SetBinary(true);
+                Run(&TCustomFtpCli::SizeAsync);
+                return;
+            }
             if (m_task.hooks.refreshRemote) m_task.hooks.refreshRemote();
             Finish(QueueEvent::UploadFinished);
         } else {
@@ -436,15 +540,41 @@ void Transfer_Manager::UploadEvent(TFtpRequest request, int error) {
     }
 }
 
+void Transfer_Manager::UploadVerified(bool sizeKnown) {
+    m_verifyingUpload = false;
+    const qint64 local = QFileInfo(m_target).size();
+    const qint64 remote = m_client.RemoteSize();
+    if (!sizeKnown || remote != local) {
+        // The next attempt sends the whole file.
+        queue_manager::SetRestartFromZero(m_task.Queue(), Item());
+        return Fail(sizeKnown ? QStringLiteral("The resumed upload did not come out whole: the "
+                                               "server's file has %1 bytes, the local file %2")
+                                    .arg(remote)
+                                    .arg(local)
+                              : QStringLiteral("The resumed upload could not be checked: ") +
+                                    FailureText());
+    }
+    if (m_task.hooks.refreshRemote) m_task.hooks.refreshRemote();
+    Finish(QueueEvent::UploadFinished);
+}
+
 void Transfer_Manager::UploadSizeKnown(bool exists) {
     if (!exists) return StartUpload(false);
+    if (queue_manager::RestartFromZero(Item())) return StartUpload(false);
     const quint64 job = m_job;
     const QString local = m_client.LocalFileName();
     const qint64 remoteSize = m_client.RemoteSize();
-    const QString decision = ExistingFileDecisions::Base(
-        m_task.Decisions().Decide({FileName(local), QString::number(remoteSize),
-                                   QString::number(m_expected), QString(), localDate(local)}));
-    if (!Current(job)) return;
+    m_task.Decisions().Decide(
+        {FileName(local), QString::number(remoteSize), QString::number(m_expected), QString(),
+         localDate(local)},
+        [this, job, remoteSize](const QString& answer) {
+            if (!Current(job)) return;
+            UploadDecided(ExistingFileDecisions::Base(answer), remoteSize);
+        });
+}
+
+void Transfer_Manager::UploadDecided(const QString& decision, qint64 remoteSize) {
+    const quint64 job = m_job;
     if (decision == QLatin1String("overwrite")) {
         StartUpload(false);
     } else if (decision == QLatin1String("transfer_rest")) {

@@ -36,6 +36,12 @@ public:
     void HidePanel() override;
 
     TFtpClient& Client() { return m_client; }
+
+    // The part file a download that replaces local writes first (hidden, beside it).
+    static QString PartFile(const QString& local);
+    // True when writing path cannot leave root through a symbolic link: neither the
+    // path itself nor any folder on its way leads out.
+    static bool StaysInside(const QString& path, const QString& root);
     WorkerPanel& Panel() { return *m_panel; }
 
     void AttachPanel();
@@ -76,8 +82,18 @@ private:
     void TransferType(std::function<void()> then);
     void StartDownload(bool resume);
     void StartUpload(bool resume);
-    void DownloadSizeKnown(bool sizeKnown);
+    // sizeReply: the code SIZE was answered with.
+    void DownloadSizeKnown(bool sizeKnown, int sizeReply);
+    // Downloads into the part file beside the target (resumed, or from its start).
+    void DownloadReplacing(bool resume);
+    void DownloadDecided(const QString& decision, bool localLonger);
+    void UploadDecided(const QString& decision, qint64 remoteSize);
     void UploadSizeKnown(bool exists);
+    // After a resumed upload, SIZE has answered.
+    void UploadVerified(bool sizeKnown);
+    // The folder the item's local files must stay in: a top-level folder's own, or the
+    // folder of a top-level file.
+    QString LocalRoot() const;
     void ListingArrived();
     void AddLocalEntries();
     void LeaveOut(const QString& name, const QString& why);
@@ -99,6 +115,9 @@ private:
     bool m_ascii = false;
     std::function<void()> m_afterType;
     QString m_listingPart;
+    // The file the item is to end in, and the part file being written in its place.
+    QString m_target, m_tempTarget;
+    bool m_verifyingUpload = false;
     // The item's site, and the site the connection is logged in to.
     QString m_site, m_host, m_port, m_user, m_pass;
     QString m_loginSite, m_loginUser, m_loginPass;

@@ -1,9 +1,11 @@
 // The scheduler on the queue model without a window or a server: workers of the test's
 // own record what they are given and finish when the test says so.
+#include "FileDecisions.h"
 #include "GlobalTask.h"
 #include "TestLoop.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include <gtest/gtest.h>
@@ -34,8 +36,8 @@ protected:
         });
     }
     QueueItem* file(const QString& remote, QueueItem* parent = nullptr) {
-        return manager.AddItem(queue, "download", "/tmp/x", remote, "100", "h", "u", "p", false,
-                               parent);
+        return manager.AddItem(queue, "download", "/tmp/x" + remote, remote, "100", "h", "u", "p",
+                               false, parent);
     }
     QueueItem* folder(const QString& remote, QueueItem* parent = nullptr) {
         return manager.AddItem(queue, "download", "/tmp/d/", remote, "", "h", "u", "p", true,
@@ -127,19 +129,112 @@ TEST_F(SchedulerTest, StoppedProcessingLetsRunningTransfersFinishButStartsNothin
     EXPECT_EQ(started, (QStringList{"/a", "/b"}));
 }
 
-TEST_F(SchedulerTest, AFailureIsRetriedAndTheThirdGoesToTheFailedQueue) {
+TEST_F(SchedulerTest, AFailureIsRetriedAfterAPauseAndTheThirdGoesToTheFailedQueue) {
+    task.SetRetryDelays({300, 600});
     QueueItem* f = file("/gone");
+    file("/other");
+    settings.setInteger(Setting::ThreadsAllowed, 1);
+    task.ScanQueue();
+    ASSERT_EQ(started, QStringList{"/gone"});
+    QElapsedTimer clock;
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        task.ScanQueue();
-        ASSERT_EQ(started.size(), attempt);
+        if (attempt > 1) {
+            // Not at once: the row says when, and another item runs meanwhile.
+            const int pause = attempt == 2 ? 300 : 600;
+            EXPECT_EQ(queue.data(queue.indexOf(f, 5)).toString(),
+                      QStringLiteral("%1 (retry in 1 s)").arg(attempt - 1));
+            ASSERT_TRUE(waitFor([&] { return started.count("/gone") == attempt; }, 5000));
+            EXPECT_GE(clock.elapsed(), pause - 50);
+            EXPECT_EQ(queue.data(queue.indexOf(f, 5)).toString(), QString::number(attempt));
+        }
         EXPECT_EQ(f->column(5), QByteArray::number(attempt));
+        clock.start();
         finish(f, QueueEvent::AttemptFailed, QStringLiteral("550 No such file"));
+        if (attempt == 1) {
+            EXPECT_EQ(started.last(), "/other");
+            finish(top(1));
+        }
     }
     EXPECT_EQ(f->state(), Failed);
     ASSERT_EQ(failQueue.root()->children.size(), 1u);
     EXPECT_EQ(failQueue.root()->children[0]->column(9), QByteArray("550 No such file"));
     task.ScanQueue();
-    EXPECT_EQ(started.size(), 3);
+    EXPECT_EQ(started.count("/gone"), 3);
+}
+
+TEST_F(SchedulerTest, TwoTransfersIntoOneFileNeverRunAtOnce) {
+    // Two downloads into one local file, two uploads onto one remote file, and one of
+    // each that collides with nothing.
+    QueueItem* first = manager.AddItem(queue, "download", "/tmp/same", "/a/f", "1", "h", "u", "p", false);
+    QueueItem* second = manager.AddItem(queue, "download", "/tmp/same", "/b/f", "1", "h", "u", "p", false);
+    manager.AddItem(queue, "upload", "/tmp/u1", "/up/g", "1", "h", "u", "p", false);
+    QueueItem* upAgain = manager.AddItem(queue, "upload", "/tmp/u2", "/up/g", "1", "h", "u", "p", false);
+    manager.AddItem(queue, "download", "/tmp/other", "/c/f", "1", "h", "u", "p", false);
+    settings.setInteger(Setting::ThreadsAllowed, 5);
+    task.ScanQueue();
+    EXPECT_EQ(started, (QStringList{"/c/f", "/up/g", "/a/f"}));
+    EXPECT_EQ(second->state(), FileWaiting);
+    EXPECT_EQ(upAgain->state(), FileWaiting);
+    // Once the first has ended, the second runs.
+    finish(first);
+    EXPECT_EQ(started.last(), "/b/f");
+    EXPECT_EQ(second->state(), FileActive);
+}
+
+TEST(ExistingFileQuestions, OneQuestionAtATimeAndAnAllAnswerDecidesThoseWaiting) {
+    SettingsSource settings;
+    ExistingFileDecisions decisions(settings);
+    QStringList asked, decided;
+    QStringList answers = {"skip_all"};
+    decisions.ask = [&](const ExistingFile& f) {
+        asked << f.name;
+        // While the question is open, two more conflicts come in (other workers).
+        if (asked.size() == 1) {
+            decisions.Decide({"b", "1", "1", {}, {}}, [&](const QString& d) { decided << "b:" + d; });
+            decisions.Decide({"c", "1", "1", {}, {}}, [&](const QString& d) { decided << "c:" + d; });
+            EXPECT_TRUE(decided.isEmpty()); // they wait for the open question
+            EXPECT_EQ(decisions.Waiting(), 2);
+        }
+        return answers.takeFirst();
+    };
+    decisions.Decide({"a", "1", "1", {}, {}}, [&](const QString& d) { decided << "a:" + d; });
+    EXPECT_EQ(asked, QStringList{"a"});
+    EXPECT_EQ(decided, (QStringList{"a:skip_all", "b:skip_all", "c:skip_all"}));
+    // And every later conflict of the run.
+    decisions.Decide({"d", "1", "1", {}, {}}, [&](const QString& d) { decided << "d:" + d; });
+    EXPECT_EQ(decided.last(), "d:skip_all");
+    EXPECT_EQ(asked.size(), 1);
+}
+
+TEST(ExistingFileQuestions, ACountdownOverwritesOnlyWhenTheUserChoseToBefore) {
+    SettingsSource settings; // the remembered decision starts as "overwrite"
+    ExistingFileDecisions decisions(settings);
+    QString result;
+    auto decide = [&] {
+        decisions.Decide({"f", "1", "1", {}, {}}, [&](const QString& d) { result = d; });
+        return result;
+    };
+    // Nobody answers: the countdown skips, and remembers nothing.
+    decisions.ask = [&](const ExistingFile&) {
+        EXPECT_EQ(decisions.CountdownAnswer(), "skip");
+        decisions.NoteCountdown();
+        return decisions.CountdownAnswer();
+    };
+    EXPECT_EQ(decide(), "skip");
+    EXPECT_EQ(decide(), "skip");
+    EXPECT_TRUE(decisions.Prompt());
+    // The user overwrites once; from then on the countdown may overwrite too.
+    decisions.ask = [](const ExistingFile&) { return QStringLiteral("overwrite"); };
+    EXPECT_EQ(decide(), "overwrite");
+    EXPECT_EQ(decisions.CountdownAnswer(), "overwrite");
+    // A countdown answer never becomes the remembered "All" decision.
+    decisions.ask = [&](const ExistingFile&) {
+        decisions.NoteCountdown();
+        return QStringLiteral("skip_all");
+    };
+    EXPECT_EQ(decide(), "skip");
+    EXPECT_TRUE(decisions.Prompt());
+    EXPECT_EQ(decisions.Decision(), "overwrite");
 }
 
 TEST_F(SchedulerTest, CancellingAFolderCancelsItsFilesAndStopsTheirWorkers) {
@@ -222,6 +317,7 @@ TEST_F(SchedulerTest, AFinishedItemRemovedByDeleteCompletedDoesNotStopItsOwnWork
 }
 
 TEST_F(SchedulerTest, ItemsThatWaitAgainAreFoundInALongQueue) {
+    task.SetRetryDelays({0});
     settings.setInteger(Setting::ThreadsAllowed, 1);
     for (int i = 0; i < 50; ++i)
         file(QStringLiteral("/f%1").arg(i));

@@ -41,6 +41,7 @@ QMap<QString, QByteArray> treeOf(const QString& root) {
 // file is already there.
 struct Transfers {
     explicit Transfers(const QString& programDir) : task(manager, settings, programDir) {
+        task.SetRetryDelays({200}); // the pause between attempts, short for the tests
         task.Decisions().ask = [this](const ExistingFile& f) {
             asked << f.name;
             return answers.isEmpty() ? QString() : answers.takeFirst();
@@ -117,12 +118,18 @@ TEST_P(TransferServersTest, AFolderTreeGoesDownAndBackUpByteIdenticalWithThreeWo
 TEST_P(TransferServersTest, AMissingFileIsTriedAsOftenAsAllowedThenFailsWithTheServersReply) {
     t->settings.setInteger(Setting::AttemptsAllowed, 2);
     QueueItem* f = add("download", local + "/gone.bin", remote("no-such-file.bin"), false, 10);
-    // Each attempt ends back in the queue; the scheduler tries again at the next scan.
-    for (int attempt = 1; attempt <= 2; ++attempt) {
-        t->task.ScanQueue();
-        ASSERT_TRUE(waitFor([&] { return f->state() != FileActive; }, 20000));
-    }
-    EXPECT_EQ(f->state(), Failed);
+    // A local file of that name is not asked about (there is nothing to replace it
+    // with), and stays as it was.
+    writeFile(local + "/kept.bin", "mine, whole");
+    QueueItem* kept = add("download", local + "/kept.bin", remote("no-such-file.bin"), false, 10);
+    // Each attempt ends back in the queue, and the scheduler tries again a moment later.
+    t->task.ScanQueue();
+    ASSERT_TRUE(t->waitState(f, Failed, 20000)) << f->state();
+    ASSERT_TRUE(t->waitState(kept, Failed, 20000)) << kept->state();
+    EXPECT_TRUE(t->asked.isEmpty());
+    EXPECT_EQ(readFile(local + "/kept.bin"), QByteArray("mine, whole"));
+    EXPECT_EQ(QDir(local).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.bin"});
+    t->failQueue.remove(t->failQueue.root()->children[1].get());
     EXPECT_EQ(f->column(5), QByteArray("2"));
     ASSERT_EQ(t->failQueue.root()->children.size(), 1u);
     const QByteArray error = t->failQueue.root()->children[0]->column(9);
@@ -217,20 +224,30 @@ TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
     writeFile(server.root + "/slow.bin", data);
     const QString local = scratchDir() + "/resume";
     QDir().mkpath(local);
+    // An older copy is there, and the user chose to overwrite it: it stays whole until
+    // the new one is.
+    const QByteArray older = pattern(9000, 12);
+    writeFile(local + "/slow.bin", older);
+    const QString part = Transfer_Manager::PartFile(local + "/slow.bin");
     Transfers t(local + "/program/");
+    t.answers = {"overwrite"};
     t.settings.setInteger(Setting::AttemptsAllowed, 5);
     QueueItem* item = t.add("download", local + "/slow.bin", "/slow.bin",
                             TransferText::SiteText("127.0.0.1", QString::number(server.port)),
                             server.user, server.password, false, data.size());
     t.task.ScanQueue();
-    ASSERT_TRUE(waitFor([&] { return QFileInfo(local + "/slow.bin").size() > 600000; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(part).size() > 600000; }, 20000));
+    EXPECT_EQ(readFile(local + "/slow.bin"), older);
     RestartPyftpdlib(server); // the transfer breaks off; the server comes back at full speed
     ASSERT_TRUE(server.ok());
+    ASSERT_TRUE(waitFor([&] { return item->column(5).toInt() >= 2 || item->state() != FileActive; }, 20000));
+    EXPECT_EQ(readFile(local + "/slow.bin"), older); // the failed attempt kept it
     // The failed attempt goes back to the queue and the next one resumes.
     ASSERT_TRUE(t.waitState(item, DownloadDone, 20000)) << item->state();
     EXPECT_EQ(readFile(local + "/slow.bin"), data);
+    EXPECT_FALSE(QFileInfo::exists(part));
     EXPECT_GE(item->column(5).toInt(), 2);
-    EXPECT_TRUE(t.asked.isEmpty()); // its own part is resumed without a question
+    EXPECT_EQ(t.asked.size(), 1); // its own part is resumed without a second question
     EXPECT_FALSE(queue_manager::PartialDownload(item));
     // The restarted server sent only what was missing.
     const QRegularExpressionMatch sent =
@@ -239,6 +256,89 @@ TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
     ASSERT_TRUE(sent.hasMatch()) << server.process->output().toStdString();
     EXPECT_GT(sent.captured(1).toLongLong(), 0);
     EXPECT_LT(sent.captured(1).toLongLong(), data.size() - 600000);
+}
+
+// A scripted server and one download of its file into local, with a part of it there.
+struct ScriptedDownload {
+    explicit ScriptedDownload(const QString& name) : local(scratchDir() + u'/' + name) {
+        QDir(local).removeRecursively();
+        QDir().mkpath(local);
+        t = std::make_unique<Transfers>(local + "/program/");
+    }
+    QueueItem* add(const QString& file, qint64 size) {
+        return t->add("download", local + u'/' + file, u'/' + file,
+                      TransferText::SiteText("127.0.0.1", server.port()), "tester", "pw", false,
+                      size);
+    }
+    FakeFtpServer server;
+    QString local;
+    std::unique_ptr<Transfers> t;
+};
+
+TEST(TransferResume, AServerThatIgnoresRestIsFetchedWholeOnTheNextAttempt) {
+    ScriptedDownload d("ignored-rest");
+    const QByteArray data = pattern(1 << 20, 21);
+    d.server.downloadData = data;
+    d.server.ignoreRest = true;
+    writeFile(d.local + "/f.bin", data.left(524288));
+    QueueItem* item = d.add("f.bin", data.size());
+    queue_manager::SetPartialDownload(d.t->queue, item, true); // an earlier attempt's part
+    d.t->task.ScanQueue();
+    ASSERT_TRUE(d.t->waitState(item, DownloadDone, 20000)) << item->state();
+    EXPECT_EQ(readFile(d.local + "/f.bin"), data);
+    EXPECT_EQ(item->column(5), QByteArray("2"));
+    EXPECT_TRUE(d.t->asked.isEmpty());
+    EXPECT_EQ(d.server.commands().filter("REST").size(), 1); // the second attempt did not resume
+}
+
+TEST(TransferResume, APartLongerThanTheServersFileIsNotResumed) {
+    const QByteArray data = pattern(5000, 22);
+    for (const bool prompt : {true, false}) {
+        SCOPED_TRACE(prompt ? "asked" : "option");
+        ScriptedDownload d(prompt ? "longer-asked" : "longer-option");
+        d.server.downloadData = data;
+        writeFile(d.local + "/f.bin", pattern(8000, 23));
+        QueueItem* item = d.add("f.bin", data.size());
+        queue_manager::SetPartialDownload(d.t->queue, item, true);
+        if (prompt) {
+            d.t->answers = {"transfer_rest"};
+        } else {
+            d.t->settings.setFlag(Setting::PromptOverwrite, false);
+            d.t->settings.setInteger(Setting::OverwriteOption, 2); // transfer the rest
+        }
+        d.t->task.ScanQueue();
+        ASSERT_TRUE(d.t->waitState(item, DownloadDone, 20000)) << item->state();
+        EXPECT_EQ(d.t->asked.size(), prompt ? 1 : 0);
+        EXPECT_EQ(readFile(d.local + "/f.bin"), data);
+        EXPECT_TRUE(d.server.commands().filter("REST").isEmpty());
+    }
+}
+
+TEST(TransferLinks, AFolderDownloadNeverWritesThroughALinkOutOfItsFolder) {
+    FakeFtpServer server;
+    server.followCwd = true;
+    server.folders["/pub"] = QStringList{"drwxr-xr-x 2 u g 0 Jan 01 2020 sub",
+                                         "-rw-r--r-- 1 u g 5 Jan 01 2020 top.txt"};
+    server.folders["/pub/sub"] = QStringList{"-rw-r--r-- 1 u g 5 Jan 01 2020 f.txt"};
+    const QString local = scratchDir() + "/links";
+    QDir(local).removeRecursively();
+    QDir().mkpath(local + "/in");
+    QDir().mkpath(local + "/elsewhere");
+    // The target holds a link to a folder outside it, with the name of a remote folder.
+    ASSERT_TRUE(QFile::link(local + "/elsewhere", local + "/in/sub"));
+    Transfers t(local + "/program/");
+    t.settings.setInteger(Setting::ThreadsAllowed, 1); // the scripted server takes one client
+    QueueItem* folder = t.add("download", local + "/in/", "/pub",
+                              TransferText::SiteText("127.0.0.1", server.port()), "tester", "pw", true);
+    t.task.ScanQueue();
+    ASSERT_TRUE(waitFor([&] { return t.failQueue.root()->children.size() == 1; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return !t.task.RunningCount(); }, 20000));
+    const QueueItem* failed = t.failQueue.root()->children[0].get();
+    EXPECT_EQ(failed->text, QByteArray("/pub/sub/f.txt"));
+    EXPECT_TRUE(failed->column(9).contains("through a symbolic link")) << failed->column(9).toStdString();
+    EXPECT_TRUE(QDir(local + "/elsewhere").isEmpty());
+    EXPECT_TRUE(QFileInfo(local + "/in/top.txt").isFile()); // the rest still came
+    EXPECT_NE(folder->state(), FolderWaiting);
 }
 
 TEST(TransferHostileListing, NamesThatCannotBeLocalFilesAreLeftOutAndReported) {
