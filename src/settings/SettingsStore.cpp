@@ -3,8 +3,11 @@
 #include "AppPaths.h"
 #include "Scramble.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -90,10 +93,14 @@ bool SettingsStore::save(const SettingsRecord& record, QString* error) {
     }
     writeValues(kExtensionGroup, stored, stored);
 
-    m_settings.sync();
-    // The file holds the SOCKS password, so it and its folder are the user's alone.
+    // The file holds the SOCKS password, so it and its folder are the user's alone, from
+    // the moment they exist: the new file is written under an owner-only mask.
     const QFileInfo file(m_settings.fileName());
+    QDir().mkpath(file.absolutePath());
     QFile::setPermissions(file.absolutePath(), AppPaths::kOwnerOnlyFolder);
+    const mode_t mask = ::umask(077);
+    m_settings.sync();
+    ::umask(mask);
     QFile::setPermissions(file.absoluteFilePath(), AppPaths::kOwnerOnlyFile);
     if (m_settings.status() != QSettings::NoError) {
         if (error)

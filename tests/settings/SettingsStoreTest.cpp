@@ -4,8 +4,46 @@
 #include "StoredDefaults.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+// Every file moved into place by rename() while the test runs, with its mode at that
+// moment: the settings file must never be readable by others, not even for an instant.
+namespace {
+QList<QPair<QString, mode_t>> g_renamed;
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    using Real = int (*)(const char*, const char*);
+    static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "rename"));
+    struct stat st {};
+    if (::stat(from, &st) == 0) g_renamed.append({QString::fromLocal8Bit(to), st.st_mode & 0777});
+    return real(from, to);
+}
+
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
+    using Real = int (*)(int, const char*, int, const char*, unsigned);
+    static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "renameat2"));
+    struct stat st {};
+    if (::fstatat(fromDir, from, &st, 0) == 0)
+        g_renamed.append({QString::fromLocal8Bit(to), st.st_mode & 0777});
+    return real(fromDir, from, toDir, to, flags);
+}
+
+// A file made anonymously (O_TMPFILE) is given its name by linkat.
+extern "C" int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) {
+    using Real = int (*)(int, const char*, int, const char*, int);
+    static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "linkat"));
+    struct stat st {};
+    if (::fstatat(fromDir, from, &st, flags & AT_EMPTY_PATH) == 0)
+        g_renamed.append({QString::fromLocal8Bit(to), st.st_mode & 0777});
+    return real(fromDir, from, toDir, to, flags);
+}
 
 namespace {
 
@@ -30,6 +68,23 @@ protected:
         return raw().value(QStringLiteral("Settings/") + name).toString();
     }
 };
+
+TEST_F(SettingsStoreTest, TheFirstSaveWritesAnOwnerOnlyFileFromTheStart) {
+    QFile::remove(SettingsStore().fileName());
+    const mode_t mask = ::umask(022); // as most desktops run
+    g_renamed.clear();
+    SettingsRecord record;
+    ASSERT_TRUE(SettingsStore().save(record, nullptr));
+    ::umask(mask);
+    bool seen = false;
+    for (const auto& [path, mode] : g_renamed) {
+        if (path != SettingsStore().fileName()) continue;
+        seen = true;
+        EXPECT_EQ(mode, mode_t(0600)) << path.toStdString();
+    }
+    EXPECT_TRUE(seen) << "the settings file was not moved into place";
+    EXPECT_EQ(QFileInfo(SettingsStore().fileName()).permissions() & 0x0077, 0);
+}
 
 TEST_F(SettingsStoreTest, FileLivesInTheScratchConfigFolder) {
     EXPECT_TRUE(SettingsStore().fileName().startsWith(scratchDir()))
