@@ -1,4 +1,5 @@
 #include "LogView.h"
+#include "PlainMessage.h"
 
 #include "ToolButton.h"
 #include "WinColour.h"
@@ -97,5 +98,5 @@ void LogView::saveLog() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     QString error;
     if (!m_log.save(dialog.selectedFiles().first(), &error))
-        QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+        PlainMessage::critical(this, QStringLiteral("1Quillon"), error);
 }

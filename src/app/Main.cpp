@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "PlainMessage.h"
 
 #include "AboutBox.h"
 #include "AppIcon.h"
@@ -192,7 +193,7 @@ void TMainform::FormCreate() {
         QString text = QStringLiteral("The site file could not be read: %1").arg(sites.error);
         if (!sites.keptAs.isEmpty())
             text += QStringLiteral("\nIt has been kept as \"%1\".").arg(sites.keptAs);
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("1Quillon"), text,
+        auto* box = PlainMessage::make(QMessageBox::Warning, QStringLiteral("1Quillon"), text,
                                     QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
@@ -387,7 +388,7 @@ void TMainform::download(const QList<DraggedRemoteRow>& rows, const QString& fol
 }
 
 void TMainform::showMessage(const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("1Quillon"), text,
+    auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
@@ -417,7 +418,7 @@ void TMainform::CreateDialogs() {
     const QStringList problems = m_settings->LoadProblems();
     if (!problems.isEmpty()) {
         // Once, at start-up: later showings of the dialog load the same values again.
-        auto* box = new QMessageBox(
+        auto* box = PlainMessage::make(
             QMessageBox::Critical, QStringLiteral("1Quillon"),
             QStringLiteral("Some stored settings could not be read and were reset:\n\n") +
                 problems.join(u'\n'),

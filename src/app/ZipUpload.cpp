@@ -1,6 +1,7 @@
 // "Upload as Zip Archive...": the name box, packing with a progress box that can cancel,
 // the self-extracting program when the settings ask for it, and the one queue item.
 #include "Main.h"
+#include "PlainMessage.h"
 
 #include "InputBox.h"
 #include "NavigationManager.h"
@@ -45,7 +46,7 @@ void TMainform::uploadAsZip(const QStringList& paths) {
         if (typed.isEmpty()) continue;
         const QString problem = ZipNaming::problem(typed);
         if (problem.isEmpty()) break;
-        QMessageBox::information(this, QStringLiteral("1Quillon"), problem);
+        PlainMessage::information(this, QStringLiteral("1Quillon"), problem);
     }
     const QString folder = ZipFolders::newFolder();
     const QString archive = folder + u'/' + ZipNaming::archiveName(typed);

@@ -1,4 +1,5 @@
 #include "LocalPane.h"
+#include "PlainMessage.h"
 
 #include "ElidePath.h"
 #include "LocalListModel.h"
@@ -441,7 +442,7 @@ bool LocalPane::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LocalPane::showError(const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("1Quillon"), text,
+    auto* box = PlainMessage::make(QMessageBox::Critical, QStringLiteral("1Quillon"), text,
                                 QMessageBox::Ok, window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,6 +1,7 @@
 // The local file operations of the local pane: clipboard, paste with its progress,
 // delete into the trash, rename in place, new folder, open, view, properties.
 #include "LocalClipboard.h"
+#include "PlainMessage.h"
 #include "LocalFileJob.h"
 #include "LocalListModel.h"
 #include "LocalPane.h"
@@ -33,6 +34,7 @@ LocalFileJob::Answer askReplace(QWidget* parent, const QString& existing, bool* 
     QMessageBox box(QMessageBox::Question, QStringLiteral("1Quillon"),
                     QStringLiteral("\"%1\" already exists.\nReplace it?").arg(existing),
                     QMessageBox::NoButton, parent);
+    PlainMessage::plain(box);
     box.setObjectName(QStringLiteral("local_replace"));
     QPushButton* replace = box.addButton(QStringLiteral("Replace"), QMessageBox::AcceptRole);
     QPushButton* keepBoth = box.addButton(QStringLiteral("Keep Both"), QMessageBox::AcceptRole);
@@ -167,7 +169,7 @@ void LocalPane::Delete() {
         paths.size() == 1
             ? QStringLiteral("Move \"%1\" to the trash?").arg(Local_Browse::NamePart(paths.first()))
             : QStringLiteral("Move these %1 items to the trash?").arg(paths.size());
-    if (QMessageBox::question(window(), QStringLiteral("Confirm Delete"), question,
+    if (PlainMessage::question(window(), QStringLiteral("Confirm Delete"), question,
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     QStringList notTrashed;
@@ -175,7 +177,7 @@ void LocalPane::Delete() {
         if (!QFile::moveToTrash(Local_Browse::StripTrailingSlash(p))) notTrashed.append(p);
     }
     if (!notTrashed.isEmpty() &&
-        QMessageBox::question(window(), QStringLiteral("Confirm Delete"),
+        PlainMessage::question(window(), QStringLiteral("Confirm Delete"),
                               QStringLiteral("These items could not be moved to the trash:\n%1\n\n"
                                              "Delete them permanently?")
                                   .arg(notTrashed.join(u'\n')),

@@ -1,4 +1,5 @@
 #include "QueuePages.h"
+#include "PlainMessage.h"
 
 #include "QueueManager.h"
 #include "QueueModel.h"
@@ -194,7 +195,7 @@ void QueuePages::exportQueue(QueueModel& model) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     QString error;
     if (!model.save(dialog.selectedFiles().first(), &error))
-        QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+        PlainMessage::critical(this, QStringLiteral("1Quillon"), error);
 }
 
 void QueuePages::importQueue(QueueModel& model) {
@@ -207,7 +208,7 @@ void QueuePages::importQueue(QueueModel& model) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     QString error;
     if (!model.load(dialog.selectedFiles().first(), &error))
-        QMessageBox::critical(this, QStringLiteral("1Quillon"), error);
+        PlainMessage::critical(this, QStringLiteral("1Quillon"), error);
     // A queue exported while it ran: its running items wait again.
     queue_manager::ResumeInterrupted(model);
 }

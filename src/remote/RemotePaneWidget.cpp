@@ -1,4 +1,5 @@
 #include "RemotePaneWidget.h"
+#include "PlainMessage.h"
 
 #include "NavigationManager.h"
 #include "PopupMenu.h"
@@ -233,13 +234,13 @@ void RemotePaneWidget::setListBackground(int winColour) {
 }
 
 bool RemotePaneWidget::AskBreakConnection() {
-    return QMessageBox::question(window(), QStringLiteral("1Quillon"),
+    return PlainMessage::question(window(), QStringLiteral("1Quillon"),
                                  QStringLiteral("Do you want to break current connection"),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void RemotePaneWidget::ShowMessage(const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("1Quillon"), text,
+    auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
                                 QMessageBox::Ok, window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,4 +1,5 @@
 #include "RemoteViewerHost.h"
+#include "PlainMessage.h"
 
 #include "TextEditor.h"
 
@@ -19,7 +20,7 @@ QString RemoteViewerHost::OpenWithDefault(const QString& path) {
 
 void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void(bool)> answer) {
     auto* box =
-        new QMessageBox(QMessageBox::Question, QStringLiteral("1Quillon"),
+        PlainMessage::make(QMessageBox::Question, QStringLiteral("1Quillon"),
                         QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No, m_window);
     box->setObjectName(QStringLiteral("save_file"));
     box->setInformativeText(remotePath);
@@ -32,7 +33,7 @@ void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void
 }
 
 void RemoteViewerHost::ShowMessage(const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("1Quillon"), text,
+    auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
                                 QMessageBox::Ok, m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,4 +1,5 @@
 #include "FolderSelDialog.h"
+#include "PlainMessage.h"
 
 #include "SiteIcons.h"
 #include "SiteTree.h"
@@ -51,7 +52,7 @@ void Tfolder_sel_form::load() {
     SiteTree sites(m_siteFile);
     QString error;
     if (!sites.read(&error)) {
-        QMessageBox::warning(this, QStringLiteral("1Quillon"),
+        PlainMessage::warning(this, QStringLiteral("1Quillon"),
                              QStringLiteral("The site file could not be read: %1").arg(error));
     }
     int index = 0;

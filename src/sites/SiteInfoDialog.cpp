@@ -1,4 +1,5 @@
 #include "SiteInfoDialog.h"
+#include "PlainMessage.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -185,6 +186,7 @@ void Tsite_info_form::finish(bool connect) {
     if (!problem.isEmpty()) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("1Quillon"), problem,
                         QMessageBox::Ok, this);
+        PlainMessage::plain(box);
         box.setObjectName(QStringLiteral("site_info_message"));
         box.exec();
         return;

@@ -1,4 +1,5 @@
 #include "SiteManagerPane.h"
+#include "PlainMessage.h"
 
 #include "FolderSelDialog.h"
 #include "InputBox.h"
@@ -179,7 +180,7 @@ void SiteManagerPane::mousePressEvent(QMouseEvent* event) {
 }
 
 void SiteManagerPane::message(const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("1Quillon"), text,
+    auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
                                 QMessageBox::Ok, window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
@@ -217,7 +218,7 @@ void SiteManagerPane::Delete() {
     if (!e) return;
     if (!e->parent) return message(QStringLiteral("You Cannot Delete this Item"));
     const uint64_t id = e->id;
-    if (QMessageBox::question(window(), QStringLiteral("1Quillon"),
+    if (PlainMessage::question(window(), QStringLiteral("1Quillon"),
                               QStringLiteral("Do you really want to delete this item?"),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;

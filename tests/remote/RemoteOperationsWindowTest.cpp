@@ -3,6 +3,7 @@
 // a new directory, CHMOD checked on the disk, and View and Edit with a recording editor;
 // and the CHMOD dialog's own rules.
 #include "ChmodDialog.h"
+#include "RemoteViewerHost.h"
 #include "ServerWindowTest.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <sys/stat.h>
@@ -247,6 +249,25 @@ TEST_F(ChmodDialogTest, ClicksAndTypingChangeTheDigitsAndOnlyValidDigitsApply) {
     EXPECT_EQ(edit("owner_right")->text(), QStringLiteral("8"));
     EXPECT_FALSE(apply()->isEnabled());
     EXPECT_TRUE(form.modeOut().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(ServerTextInBoxes, AReplyWithMarkupIsShownAsItsOwnCharacters) {
+    QWidget window;
+    RemoteViewerHost host(&window);
+    const QString reply = QStringLiteral("550 <b>secret.txt</b> <a href=\"x\">click</a>");
+    host.ShowMessage(reply + QStringLiteral(" occured while retreiving secret.txt"));
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = window.findChild<QMessageBox*>()) != nullptr; }));
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    bool literal = false;
+    for (const QLabel* label : box->findChildren<QLabel*>())
+        literal = literal || (label->text().contains(reply) && label->textFormat() == Qt::PlainText);
+    EXPECT_TRUE(literal);
+    box->close();
 }
 
 } // namespace
