@@ -199,23 +199,58 @@ void TMainform::FormCreate() {
         box->open();
     }
 
-    const std::pair<QueueModel*, QString> queues[] = {
-        {&m_queueModel, AppPaths::kWorkingQueueFile},
-        {&m_failQueueModel, AppPaths::kFailedQueueFile}};
-    for (const auto& [model, name] : queues) {
+    m_queueFile = m_programDir + AppPaths::kWorkingQueueFile;
+    m_failQueueFile = m_programDir + AppPaths::kFailedQueueFile;
+    const std::pair<QueueModel*, QString*> queues[] = {{&m_queueModel, &m_queueFile},
+                                                       {&m_failQueueModel, &m_failQueueFile}};
+    QStringList damaged;
+    for (const auto& [model, path] : queues) {
         QString error;
-        const QString path = m_programDir + name;
-        if (QFileInfo::exists(path) && !model->load(path, &error))
+        if (QFileInfo::exists(*path) && !model->load(*path, &error)) {
             m_log.appendLine(error, SessionLog::Error);
+            // What could not be read is kept, never written over by the next save.
+            const QString keptAs = AppPaths::damagedCopyName(*path);
+            if (QFile::rename(*path, keptAs)) {
+                damaged << QStringLiteral("The queue file \"%1\" could not be read whole (%2). It "
+                                          "has been kept as \"%3\"; the items read before the "
+                                          "damage are in the queue.")
+                               .arg(*path, error, keptAs);
+            } else {
+                const QString instead = *path + QStringLiteral(".recovered");
+                damaged << QStringLiteral("The queue file \"%1\" could not be read whole (%2) and "
+                                          "could not be set aside; it is left as it is, and the "
+                                          "queue is saved as \"%3\" instead.")
+                               .arg(*path, error, instead);
+                *path = instead;
+            }
+        }
         // Items that were running when the program ended (a crash, a kill) wait again.
         queue_manager::ResumeInterrupted(*model);
     }
+    for (QueueModel* model : {&m_queueModel, &m_failQueueModel}) {
+        const int refused = m_queueManager.RefuseUnsafeLocalPaths(*model);
+        if (refused > 0)
+            m_log.appendLine(QStringLiteral("%1 queue item(s) with a local path that is not a plain "
+                                            "absolute path were not taken; see the failed queue.")
+                                 .arg(refused),
+                             SessionLog::Error);
+    }
+    if (!damaged.isEmpty()) {
+        auto* box = PlainMessage::make(QMessageBox::Warning, QStringLiteral("1Quillon"),
+                                       damaged.join(u'\n'), QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("damaged_queue"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
     // From now on every change is saved a moment later, so a killed program keeps its
     // queues.
-    m_queueSave =
-        std::make_unique<QueueAutosave>(m_queueModel, m_programDir + AppPaths::kWorkingQueueFile);
-    m_failQueueSave = std::make_unique<QueueAutosave>(m_failQueueModel,
-                                                      m_programDir + AppPaths::kFailedQueueFile);
+    m_queueSave = std::make_unique<QueueAutosave>(m_queueModel, m_queueFile);
+    m_failQueueSave = std::make_unique<QueueAutosave>(m_failQueueModel, m_failQueueFile);
+    // A queue that was being processed when the program ended goes on once the window
+    // is up; a download that holds part of its file resumes it.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_settingsSource.flag(Setting::QueueProcessing)) m_task.ScanQueue();
+    });
     for (QueueAutosave* save : {m_queueSave.get(), m_failQueueSave.get()}) {
         connect(save, &QueueAutosave::saveFailed, this,
                 [this](const QString& error) { m_log.appendLine(error, SessionLog::Error); });
@@ -431,8 +466,7 @@ void TMainform::CreateDialogs() {
 
 void TMainform::SaveAllState() {
     QString error;
-    if (!m_queueModel.save(m_programDir + AppPaths::kWorkingQueueFile, &error) ||
-        !m_failQueueModel.save(m_programDir + AppPaths::kFailedQueueFile, &error)) {
+    if (!m_queueModel.save(m_queueFile, &error) || !m_failQueueModel.save(m_failQueueFile, &error)) {
         m_log.appendLine(error, SessionLog::Error);
     }
     if (m_settings) m_settings->Save();

@@ -155,6 +155,8 @@ private:
     PaneCommands* m_localCommands = nullptr;
     PaneCommands* m_remoteCommands = nullptr;
     QString m_programDir;
+    // Where the two queues are saved (elsewhere when a damaged file could not be kept).
+    QString m_queueFile, m_failQueueFile;
     bool m_trayAvailable = false;
     int m_queueColour, m_ftpLogColour, m_localListColour, m_remoteListColour;
 

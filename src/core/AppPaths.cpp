@@ -2,11 +2,21 @@
 
 #include <cstdlib>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QStandardPaths>
 
 namespace AppPaths {
+
+QString damagedCopyName(const QString& path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = QStringLiteral("%1.damaged-%2").arg(path, stamp);
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
+    return name;
+}
 
 bool makeOwnerOnlyFolder(const QString& path) {
     if (!QDir().mkpath(path)) return false;

@@ -19,6 +19,8 @@ bool makeOwnerOnlyFolder(const QString& path);
 // A new folder under a name no one else can take first, owner-only: pattern ends in
 // "XXXXXX", which is replaced. "" when it cannot be made.
 QString makeUniqueOwnerOnlyFolder(const QString& pattern);
+// A name beside a damaged file, with the date, that no earlier damaged copy holds.
+QString damagedCopyName(const QString& path);
 // Deletes the listing cache folder with everything in it and creates it again empty.
 bool resetListingCache(const QString& programDir);
 

@@ -317,6 +317,38 @@ bool queue_manager::RestartFlat() {
     return true;
 }
 
+int queue_manager::RefuseUnsafeLocalPaths(QueueModel& tree) {
+    auto unsafe = [](const QByteArray& path) {
+        if (path.isEmpty()) return false; // a failed entry with nowhere to go
+        if (!path.startsWith('/')) return true;
+        for (const QByteArray& part : path.split('/')) {
+            if (part == "." || part == "..") return true;
+        }
+        return false;
+    };
+    QList<QueueItem*> refused;
+    for (QueueItem* item : tree.items()) {
+        bool under = false; // a refused folder takes its entries with it
+        for (const QueueItem* p = item->parent; p; p = p->parent)
+            under = under || refused.contains(p);
+        if (!under && unsafe(item->column(Local))) refused.append(item);
+    }
+    for (QueueItem* item : refused) {
+        const QString why = QStringLiteral("Not transferred: the queue file gave the local path %1, "
+                                           "which is not a plain absolute path")
+                                .arg(QString::fromUtf8(item->column(Local)));
+        if (&tree == &m_failQueue) {
+            tree.setColumn(item, Local, QByteArray());
+            tree.setColumn(item, Partial, why.toUtf8());
+        } else {
+            CopyToFailedQueue(item, why);
+            m_failQueue.setColumn(m_failQueue.root()->children.back().get(), Local, QByteArray());
+            tree.remove(item);
+        }
+    }
+    return int(refused.size());
+}
+
 void queue_manager::ResumeInterrupted(QueueModel& tree) {
     for (QueueItem* item : tree.items()) {
         if (item->state() == FileActive) tree.setState(item, FileWaiting);

@@ -72,6 +72,11 @@ public:
     // A queue read back from a file may hold items that were running when it was saved
     // (a crash or a kill): they wait again, or no scan would ever start them.
     static void ResumeInterrupted(QueueModel& tree);
+    // Items of a queue read from a file whose local path is not a plain absolute path
+    // (relative, or with "." or ".." in it) are not transferred: each goes to the
+    // failed queue with the reason (from the failed queue itself, its path is cleared
+    // and the reason given). Returns how many were refused.
+    int RefuseUnsafeLocalPaths(QueueModel& tree);
     // A download that has written part of its local file: a later attempt, also after
     // a restart of the program, resumes it instead of asking.
     static bool PartialDownload(const QueueItem* item);

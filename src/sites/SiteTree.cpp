@@ -1,5 +1,7 @@
 #include "SiteTree.h"
 
+#include "AppPaths.h"
+
 #include "TreeItemStream.h"
 
 #include <QDateTime>
@@ -57,14 +59,6 @@ bool isWithin(const SiteEntry* entry, const SiteEntry* ancestor) {
     return false;
 }
 
-// A name beside the damaged file that no earlier damaged copy holds.
-QString damagedCopyName(const QString& path) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = QStringLiteral("%1.damaged-%2").arg(path, stamp);
-    for (int n = 2; QFileInfo::exists(name); ++n)
-        name = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
-    return name;
-}
 
 } // namespace
 
@@ -94,7 +88,7 @@ SiteTree::LoadResult SiteTree::load() {
     QString error;
     if (!treestream::LoadFile(top, m_path, &error)) {
         result.error = error;
-        result.keptAs = damagedCopyName(m_path);
+        result.keptAs = AppPaths::damagedCopyName(m_path);
         if (!QFile::rename(m_path, result.keptAs)) {
             result.keptAs.clear();
             result.error +=

@@ -181,12 +181,62 @@ TEST_F(MainWindowTest, AQueueFileLoadedAndSavedComesOutByteForByte) {
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     const QByteArray before = original.readAll();
     original.close();
+    // Processing stopped: the round trip only, with no transfer touching the items.
+    stored().setValue(QStringLiteral("Settings/QueueProcessing"), QStringLiteral("1"));
+    stored().sync();
 
     auto w = start();
     w->ExitApplication();
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll() == before);
+}
+
+TEST_F(MainWindowTest, ADamagedQueueFileIsKeptAsideAndNeverWrittenOver) {
+    TreeRecord root, good, climbing;
+    good.text = "/pub/a.bin";
+    good.state.imageIndex = 8;
+    good.columns = {"-->", "/home/u/a.bin", "10", "0", "0", "127.0.0.1:1", "u", ""};
+    climbing.text = "/pub/b.bin";
+    climbing.state.imageIndex = 8;
+    climbing.columns = {"-->", "/home/u/../../etc/b.bin", "10", "0", "0", "127.0.0.1:1", "u", ""};
+    root.children = {good, climbing, good};
+    const QString path = dataDir() + AppPaths::kWorkingQueueFile;
+    QDir().mkpath(dataDir());
+    ASSERT_TRUE(treestream::SaveFile(root, path, nullptr));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray damaged = file.readAll().chopped(20); // the last record cut short
+    file.resize(damaged.size());
+    file.close();
+    stored().setValue(QStringLiteral("Settings/QueueProcessing"), QStringLiteral("1"));
+    stored().sync();
+
+    auto w = start();
+    // The user is told once, with the name the damaged file is kept under.
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = w->findChild<QMessageBox*>("damaged_queue")) != nullptr; }));
+    const QStringList kept = QDir(dataDir()).entryList({AppPaths::kWorkingQueueFile + ".damaged-*"});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(box->text().contains(kept[0])) << box->text().toStdString();
+    box->close();
+    // The items read before the damage are there; the one whose local path climbs out
+    // is not, and the failed queue says why.
+    QueueModel& queue = w->Queues().Queue();
+    ASSERT_EQ(queue.root()->children.size(), 1u);
+    EXPECT_EQ(queue.root()->children[0]->text, QByteArray("/pub/a.bin"));
+    QueueModel& failed = w->Queues().FailQueue();
+    ASSERT_EQ(failed.root()->children.size(), 1u);
+    EXPECT_TRUE(failed.root()->children[0]->column(9).contains("not a plain absolute path"));
+    // Saves go to the queue file's own name, never over the damaged copy.
+    w->ExitApplication();
+    QFile keptFile(dataDir() + kept[0]);
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(keptFile.readAll() == damaged);
+    QueueModel reread(false);
+    QString error;
+    EXPECT_TRUE(reread.load(path, &error)) << error.toStdString();
+    EXPECT_EQ(reread.root()->children.size(), 1u);
 }
 
 TEST_F(MainWindowTest, ChangedSettingsSurviveARestart) {

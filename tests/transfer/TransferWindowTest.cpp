@@ -4,6 +4,7 @@
 #include "AppPaths.h"
 #include "FileReplaceDialog.h"
 #include "Main.h"
+#include "QueueManager.h"
 #include "RealServerTest.h"
 #include "TransferText.h"
 #include "WindowControls.h"
@@ -12,6 +13,8 @@
 #include "TestFiles.h"
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QProcess>
 #include <QFile>
 #include <QLabel>
 #include <QRandomGenerator>
@@ -153,5 +156,73 @@ TEST_P(TransferWindowTest, QueuesAreSavedAtExitAndComeBackAtTheNextStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, TransferWindowTest, ::testing::Values("pyftpdlib", "vsftpd"));
+
+} // namespace
+
+namespace {
+
+// Every regular file below root with its bytes, by relative path.
+QMap<QString, QByteArray> filesBelow(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(root).relativeFilePath(path), readFile(path));
+    }
+    return files;
+}
+
+TEST(KilledProgram, StartedAgainItFinishesEveryItemByteIdentical) {
+    RealFtpServer server = StartPyftpdlib(512 * 1024);
+    ASSERT_TRUE(server.ok()) << server.failure.toStdString();
+    for (int i = 0; i < 4; ++i)
+        writeFile(server.root + QStringLiteral("/tree/big%1.bin").arg(i), pattern(3 << 20, 40 + i));
+    writeFile(server.root + "/tree/sub/small.txt", "small\n");
+    writeFile(server.root + "/tree/sub/more.bin", pattern(700000, 50));
+    const QString dataDir = AppPaths::programDir();
+    const QString local = QDir::cleanPath(dataDir + "/../killed/tree");
+    QDir(QDir(dataDir).filePath("../killed")).removeRecursively();
+    // The queue the program finds at its start: one folder to fetch, processing on.
+    {
+        SettingsSource settings;
+        QueueModel queue(false), failed(true);
+        queue_manager manager(queue, failed, settings);
+        manager.AddItem(queue, "download", local + u'/', "/tree", QString(),
+                        TransferText::SiteText("127.0.0.1", QString::number(server.port)),
+                        server.user, server.password, true);
+        QString error;
+        ASSERT_TRUE(queue.save(dataDir + AppPaths::kWorkingQueueFile, &error)) << error.toStdString();
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(QStringLiteral(QUILLON_BINARY), {});
+    ASSERT_TRUE(first.waitForStarted());
+    // Killed in the middle of the run, with parts of files written.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            qint64 bytes = 0;
+            for (const QByteArray& f : filesBelow(local)) bytes += f.size();
+            return bytes > (2 << 20);
+        },
+        30000))
+        << first.readAll().toStdString();
+    spinFor(1200); // the queue file has been saved since
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(5000));
+    const QMap<QString, QByteArray> expected = filesBelow(server.root + "/tree");
+    ASSERT_FALSE(filesBelow(local) == expected) << "the run ended before the kill";
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(QUILLON_BINARY), {});
+    ASSERT_TRUE(second.waitForStarted());
+    EXPECT_TRUE(waitFor([&] { return filesBelow(local) == expected; }, 60000))
+        << filesBelow(local).keys().join(u' ').toStdString();
+    second.terminate();
+    second.waitForFinished(10000);
+}
 
 } // namespace
