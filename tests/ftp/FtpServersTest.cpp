@@ -235,3 +235,44 @@ TEST(FtpThroughSocks, WithSocksPassword) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FtpThroughSocks, FailuresNameTheSocksServerInWords) {
+    RealFtpServer server = StartPyftpdlib();
+    ASSERT_TRUE(server.ok()) << server.failure.toStdString();
+    const quint16 socksPort = freePort();
+    ServerProcess socks(QStringLiteral("microsocks"),
+                        {"-i", "127.0.0.1", "-p", QString::number(socksPort), "-u", "sockuser", "-P",
+                         "right"});
+    ASSERT_TRUE(socks.started() && waitForPort(socksPort));
+    const QString socksServer = QStringLiteral("127.0.0.1:%1").arg(socksPort);
+    struct Case {
+        const char* what;
+        QString port, password, reply;
+    };
+    const Case cases[] = {
+        {"wrong SOCKS password", QString::number(socksPort), "wrong",
+         "500 SOCKS5 server " + socksServer + " rejected the user name or password"},
+        {"SOCKS server down", QString::number(freePort()), "right",
+         "500 Connection refused by SOCKS5 server 127.0.0.1:"},
+    };
+    for (const Case& c : cases) {
+        TFtpClient client;
+        client.SetConnectionType(ftpSocks5);
+        client.SetSocksServer(QStringLiteral("127.0.0.1"));
+        client.SetSocksPort(c.port);
+        client.SetSocksUserCode(QStringLiteral("sockuser"));
+        client.SetSocksPassword(c.password);
+        client.SetHostName(QStringLiteral("127.0.0.1"));
+        client.SetPort(QString::number(server.port));
+        client.SetUserName(server.user);
+        client.SetPassWord(server.password);
+        EXPECT_FALSE(client.Connect()) << c.what;
+        EXPECT_TRUE(client.LastReply().startsWith(c.reply))
+            << c.what << ": " << client.LastReply().toStdString();
+        EXPECT_FALSE(client.LastReply().contains(QLatin1String("Not a WinSock error"))) << c.what;
+    }
+}
+
+} // namespace
