@@ -183,7 +183,7 @@ private:
             *NewSite_Button, *Open_Button, *Paste_Button, *BMShapedButton1;
         QAction *NewFtpSite1, *UploadAsZip1, *Exit1;
         QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *InvertSelection1, *Settings1;
-        QAction *Toolbar1, *QuickBar1;
+        QAction *Toolbar1, *QuickBar1, *ShowHidden1;
         QAction *QuickConnect1, *Reconnect1, *Disconnect1, *Abort1, *NOOPCommand1;
         QActionGroup* connectUsing;
         QAction *Direct1, *Proxy1, *Socks41, *Socks4A1, *Socks51;

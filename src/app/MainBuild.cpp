@@ -77,6 +77,16 @@ void TMainform::buildMenus() {
     m_a.QuickBar1->setCheckable(true);
     connect(m_a.Toolbar1, &QAction::triggered, this, [this] { toggleViewOf(Setting::ToolBar); });
     connect(m_a.QuickBar1, &QAction::triggered, this, [this] { toggleViewOf(Setting::QuickBar); });
+    view->addSeparator();
+    m_a.ShowHidden1 =
+        action(view, QStringLiteral("ShowHidden1"), QStringLiteral("Show &Hidden Files"));
+    m_a.ShowHidden1->setCheckable(true);
+    m_a.ShowHidden1->setChecked(m_settingsSource.flag(Setting::ShowHidden));
+    connect(m_a.ShowHidden1, &QAction::toggled, this,
+            [this](bool on) { m_settingsSource.setFlag(Setting::ShowHidden, on); });
+    connect(&m_settingsSource, &SettingsSource::changed, this, [this](Setting s) {
+        if (s == Setting::ShowHidden) m_a.ShowHidden1->setChecked(m_settingsSource.flag(s));
+    });
 
     QMenu* connection = menuBar()->addMenu(QStringLiteral("&Connection"));
     m_a.QuickConnect1 =

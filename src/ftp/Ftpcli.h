@@ -248,6 +248,10 @@ public:
     // 0 no limit.
     qint64 ListingLimit() const { return m_listingLimit; }
     void SetListingLimit(qint64 bytes) { m_listingLimit = std::max<qint64>(0, bytes); }
+    // Listings (DirAsync) ask for hidden entries too ("LIST -aL"); a server that refuses
+    // that form is asked "LIST -L" from then on.
+    bool ListHidden() const { return m_listHidden; }
+    void SetListHidden(bool on) { m_listHidden = on; }
     // The last resumed download failed because the server sent the file from its start
     // (it took REST and ignored it); the local file was cut back to the offset.
     bool ResumeIgnored() const { return m_resumeIgnored; }
@@ -496,6 +500,8 @@ protected:
     qint64 m_announcedBytes = -1; // the count of the 150 reply, -1 none
     bool m_resumeIgnored = false;
     qint64 m_listingLimit = 0;
+    bool m_listHidden = false;
+    bool m_hiddenRefused = false; // this server refused "LIST -aL"
     // When the reply line that has begun to arrive began (-1: none has).
     qint64 m_partialLineSince = -1;
     QElapsedTimer m_clock;

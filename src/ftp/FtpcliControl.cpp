@@ -353,6 +353,7 @@ void TCustomFtpCli::OpenAsync() {
     m_requestDoneSent = false;
     m_reader.clear();
     m_partialLineSince = -1;
+    m_hiddenRefused = false; // perhaps another server
     m_unanswered = m_stale = 0;
     m_requestError = 0;
     m_errorMessage.clear(); // a failure of this attempt is reported as its own

@@ -13,6 +13,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace {
+const QString kHiddenListing = QStringLiteral("LIST -aL");
+}
+
 // ---------------------------------------------------------------------------------
 // Port step
 
@@ -221,7 +225,8 @@ void TCustomFtpCli::ExecGetAsync() {
     StartDownload(ftpFctGet, ftpGetAsync, QStringLiteral("RETR"));
 }
 void TCustomFtpCli::ExecDirAsync() {
-    StartDownload(ftpFctDir, ftpDirAsync, QStringLiteral("LIST -L"));
+    StartDownload(ftpFctDir, ftpDirAsync,
+                  m_listHidden && !m_hiddenRefused ? kHiddenListing : QStringLiteral("LIST -L"));
 }
 void TCustomFtpCli::ExecLsAsync() {
     StartDownload(ftpFctLs, ftpLsAsync, QStringLiteral("NLST"));
@@ -402,6 +407,18 @@ void TCustomFtpCli::DataConnectFailed(int error) {
 void TCustomFtpCli::DownloadFirstReply() {
     DisplayLastResponse();
     m_replyCode = m_lineCode;
+    if (m_replyCode >= 500 && m_lastStep == ftpFctDir && m_inSequence &&
+        m_transferCommand == kHiddenListing) {
+        // The server does not take the option: the listing is asked again in the plain
+        // form, on a new data connection.
+        m_hiddenRefused = true;
+        TriggerDisplay(QStringLiteral("! The server refuses \"LIST -aL\": listing without it"));
+        m_replyPending = false;
+        m_replyHandler = nullptr;
+        m_pendingSteps |= FctBit(ftpFctPort) | FctBit(ftpFctDir);
+        SetState(ftpInternalReady);
+        return DoHighLevelAsync();
+    }
     if (m_replyCode != 150 && m_replyCode != 125) return RefuseTransfer();
     m_replyHandler = &TCustomFtpCli::DownloadSecondReply;
     m_replyPending = true;

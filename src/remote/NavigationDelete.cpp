@@ -121,6 +121,8 @@ void Navigation_Manager::DeleteStep(TFtpRequest request, int error) {
         const QString file = CacheFile(m_client.HostDirName());
         QDir().mkpath(QFileInfo(file).path());
         m_client.SetLocalFileName(file + QStringLiteral(".part"));
+        // Hidden entries too: a folder that still holds one cannot be removed.
+        m_client.SetListHidden(true);
         return m_client.DirAsync();
     }
     case ftpDirAsync:

@@ -18,6 +18,8 @@ Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& contro
             m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
         if (s == Setting::ListingLimit)
             m_client.SetListingLimit(qint64(m_settings.integer(Setting::ListingLimit)) << 20);
+        // The shown folder is listed again with (or without) its hidden entries.
+        if (s == Setting::ShowHidden && IsConnected() && IsIdle()) Refresh();
     });
     m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
     m_client.SetListingLimit(qint64(m_settings.integer(Setting::ListingLimit)) << 20);
@@ -423,6 +425,7 @@ void Navigation_Manager::FetchListing() {
     QDir().mkpath(QFileInfo(file).path());
     m_listingFile = file + QStringLiteral(".part");
     m_client.SetLocalFileName(m_listingFile);
+    m_client.SetListHidden(m_settings.flag(Setting::ShowHidden));
     m_client.DirAsync();
 }
 

@@ -97,6 +97,7 @@ void Transfer_Manager::FolderListingEvent(TFtpRequest request, int error) {
         // Into a part file first: only a complete listing becomes the cache.
         m_listingPart = cache + QStringLiteral(".part");
         m_client.SetLocalFileName(m_listingPart);
+        m_client.SetListHidden(true); // a folder comes down whole, hidden entries too
         if (Run(&TCustomFtpCli::DirAsync)) ShowStep(ftpDirAsync);
         break;
     }

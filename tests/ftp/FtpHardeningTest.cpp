@@ -446,6 +446,27 @@ TEST_F(FtpHardeningTest, ActiveModeTakesItsDataOnlyFromTheServersAddress) {
     EXPECT_TRUE(strangerClosed);
     EXPECT_TRUE(rec.display.join(u'\n').contains(QLatin1String("refused: it is not the server")));
 }
+
+TEST_F(FtpHardeningTest, AServerThatRefusesTheHiddenListingFormIsAskedThePlainOne) {
+    login();
+    client.SetPassive(true);
+    client.SetListHidden(true);
+    server.downloadData = "-rw-r--r-- 1 u g 5 Jan 01 2020 a.txt\r\n";
+    server.intercept = [](FakeFtpServer& s, const QString& line) {
+        if (line != QLatin1String("LIST -aL")) return false;
+        s.send("501 Unknown option\r\n");
+        return true;
+    };
+    const QString path = localPath(QStringLiteral("hidden-listing.txt"));
+    client.SetLocalFileName(path);
+    client.SetHostFileName(QString());
+    EXPECT_EQ(run(&TCustomFtpCli::DirAsync), 0) << client.ErrorMessage().toStdString();
+    EXPECT_EQ(readFile(path), server.downloadData);
+    // Asked once; from then on this server gets the plain form at once.
+    EXPECT_EQ(run(&TCustomFtpCli::DirAsync), 0);
+    EXPECT_EQ(server.commands().filter(QStringLiteral("LIST")),
+              (QStringList{"LIST -aL", "LIST -L", "LIST -L"}));
+}
 } // namespace
 
 namespace {

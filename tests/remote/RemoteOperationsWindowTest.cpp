@@ -197,6 +197,39 @@ TEST_P(RemoteOperationsTest, ViewAndEditWorkOnTemporaryCopiesAndYesSendsTheChang
 
 INSTANTIATE_TEST_SUITE_P(Servers, RemoteOperationsTest, ::testing::Values("pyftpdlib", "vsftpd"));
 
+// Hidden entries on the four servers: two of them list dot-files only when asked.
+using HiddenEntriesTest = RemoteOperationsTest;
+
+TEST_P(HiddenEntriesTest, AFolderWithHiddenFilesAtEveryLevelIsDeletedWhole) {
+    for (const char* folder : {"/tree", "/tree/.config", "/tree/one"})
+        makeDir(server.root + QLatin1String(folder));
+    writeShared(server.root + "/tree/.hidden", "h");
+    writeShared(server.root + "/tree/.config/settings", "s");
+    writeShared(server.root + "/tree/one/.z", "z");
+    writeShared(server.root + "/tree/one/seen.txt", "v");
+    writeShared(server.root + "/.keep", "k");
+    connectSession();
+    // "Show Hidden Files" lists the shown folder again with them.
+    act("ShowHidden1")->setChecked(true);
+    ASSERT_TRUE(waitFor([&] { return remoteRow(".keep") != nullptr && w->Navigation()->IsIdle(); },
+                        10000))
+        << shownRows().toStdString();
+    selectRemote({"tree"});
+    answerNextQuestion(QMessageBox::Yes);
+    act("Remote_Delete")->trigger();
+    ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(server.root + "/tree"); }, 20000))
+        << logText();
+    EXPECT_TRUE(QFileInfo::exists(server.root + "/.keep"));
+    act("ShowHidden1")->setChecked(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, HiddenEntriesTest,
+                         ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"),
+                         [](const auto& info) {
+                             return std::string(info.param) == "pure-ftpd" ? std::string("pureftpd")
+                                                                         : std::string(info.param);
+                         });
+
 // The CHMOD dialog without a server.
 class ChmodDialogTest : public ::testing::Test {
 protected:

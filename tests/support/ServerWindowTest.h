@@ -169,7 +169,7 @@ protected:
     // The displayed folder on the server's disk.
     QString onDisk(const QString& name = {}) const {
         const QString shown = w->Navigation()->DisplayedDirectory();
-        const QString base = server.name == QLatin1String("vsftpd")
+        const QString base = !server.remoteRoot.isEmpty()
                                  ? shown
                                  : server.root + (shown == QLatin1String("/") ? QString() : shown);
         return name.isEmpty() ? base : base + u'/' + name;

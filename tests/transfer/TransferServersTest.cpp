@@ -83,7 +83,7 @@ protected:
     QString serverPath(const QString& name) const { return server.root + u'/' + name; }
     // The path the server knows a file by: vsftpd logs in without a chroot.
     QString remote(const QString& name) const {
-        return (server.name == QLatin1String("vsftpd") ? server.root : QString()) + u'/' + name;
+        return server.remoteRoot + u'/' + name;
     }
 
     QString local, site;
@@ -97,6 +97,10 @@ TEST_P(TransferServersTest, AFolderTreeGoesDownAndBackUpByteIdenticalWithThreeWo
     writeFile(serverPath("tree/sub/b.bin"), pattern(70000, 2));
     writeFile(serverPath("tree/sub/deep/c.bin"), pattern(1000, 3));
     QDir().mkpath(serverPath("tree/sub/deep/none"));
+    // Hidden entries at every level come along (servers that list them only on "-a").
+    writeFile(serverPath("tree/.profile"), "hidden at the top");
+    writeFile(serverPath("tree/sub/.dot/inside.txt"), "in a hidden folder");
+    writeFile(serverPath("tree/sub/deep/.z"), "deep and hidden");
 
     QueueItem* down = add("download", local + "/down/tree/", remote("tree"), true);
     t->task.ScanQueue();
@@ -104,7 +108,7 @@ TEST_P(TransferServersTest, AFolderTreeGoesDownAndBackUpByteIdenticalWithThreeWo
         << "state " << down->state() << ", failed: " << t->failQueue.root()->children.size();
     EXPECT_EQ(treeOf(local + "/down/tree"), treeOf(serverPath("tree")));
     EXPECT_EQ(down->column(4), QByteArray("100"));
-    EXPECT_EQ(down->column(3), QByteArray::number((5 << 20) + 18 + 70000 + 1000));
+    EXPECT_EQ(down->column(3), QByteArray::number((5 << 20) + 18 + 70000 + 1000 + 17 + 18 + 15));
 
     if (qEnvironmentVariableIsSet("ONE")) t->settings.setInteger(Setting::ThreadsAllowed, 1);
     QueueItem* up = add("upload", local + "/down/tree/", remote("back"), true);
@@ -215,7 +219,12 @@ TEST_P(TransferServersTest, WithoutThePromptTheOverwriteOptionDecidesEveryConfli
     EXPECT_EQ(readFile(local + "/s.bin"), QByteArray("local"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransferServersTest, ::testing::Values("pyftpdlib", "vsftpd"));
+INSTANTIATE_TEST_SUITE_P(Servers, TransferServersTest,
+                         ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"),
+                         [](const auto& info) {
+                             return std::string(info.param) == "pure-ftpd" ? std::string("pureftpd")
+                                                                         : std::string(info.param);
+                         });
 
 TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
     RealFtpServer server = StartPyftpdlib(512 * 1024);

@@ -51,7 +51,7 @@ protected:
         site = TransferText::SiteText(QStringLiteral("127.0.0.1"), QString::number(server.port));
     }
     QString remote(const QString& name) const {
-        return (server.name == QLatin1String("vsftpd") ? server.root : QString()) + u'/' + name;
+        return server.remoteRoot + u'/' + name;
     }
     QueueItem* add(const char* op, const QString& localPath, const QString& remotePath, bool folder,
                    qint64 size = 0) {
