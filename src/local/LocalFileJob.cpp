@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +26,14 @@ QString parentOf(const QString& path) {
 // Within `folder` (with its final "/"): the path of `path` is the folder itself or below.
 bool isWithin(const QString& path, const QString& folder) {
     return Local_Browse::WithTrailingSlash(path).startsWith(folder);
+}
+
+// A rename onto a name that must stay free; false (EXDEV among others) leaves the move
+// to a copy of the job's own, which keeps the file's mode and time (Qt's rename would
+// fall back to a copy of its own that keeps neither).
+bool renameNew(const QString& from, const QString& to) {
+    return ::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
+                       QFile::encodeName(to).constData(), RENAME_NOREPLACE) == 0;
 }
 
 bool renameOver(const QString& from, const QString& to) {
@@ -121,7 +131,7 @@ void LocalFileJob::plan(const QString& source) {
     if (m_mode == Move) {
         const bool folderOverFolder = replacing && info.isDir();
         if (!folderOverFolder &&
-            (replacing ? renameOver(source, dest) : QDir().rename(source, dest)))
+            (replacing ? renameOver(source, dest) : renameNew(source, dest)))
             return;
     }
     m_planning = {{source, dest}};
@@ -260,10 +270,10 @@ bool LocalFileJob::copyChunk(Step& step) {
     }
     m_bytesDone += copied;
     if (copied > 0) return false;
-    // The end of the file: the copy takes its place under its name.
-    const QDateTime modified = QFileInfo(*m_in).lastModified();
-    m_out->setPermissions(m_in->permissions());
-    m_out->setFileTime(modified, QFileDevice::FileModificationTime);
+    // The end of the file: the copy takes its place under its name, with the source's
+    // permission bits and modification time, set once it has its name.
+    struct stat source {};
+    const bool known = ::fstat(in, &source) == 0;
     const QString partial = m_out->fileName();
     m_out->setAutoRemove(false);
     m_out->close();
@@ -274,6 +284,13 @@ bool LocalFileJob::copyChunk(Step& step) {
                  .arg(step.to, QString::fromLocal8Bit(std::strerror(errno))));
         m_failedSources.append(step.source);
         QFile::remove(partial);
+        return true;
+    }
+    if (known) {
+        const QByteArray to = QFile::encodeName(step.to);
+        ::chmod(to.constData(), source.st_mode & 0777);
+        const timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+        ::utimensat(AT_FDCWD, to.constData(), times, 0);
     }
     return true;
 }

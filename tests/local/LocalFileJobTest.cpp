@@ -3,6 +3,7 @@
 #include "LocalFileJob.h"
 #include "TestLoop.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,6 +14,8 @@
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -136,6 +139,51 @@ TEST_F(LocalFileJobTest, AMissingSourceIsReportedAndTheRestIsCopied) {
     ASSERT_EQ(job.errors().size(), 1);
     EXPECT_TRUE(job.errors().first().contains("gone"));
     EXPECT_EQ(readFile(path("dst/ok")), QByteArray("ok"));
+}
+
+} // namespace
+
+namespace {
+
+// A copy, and a move onto another file system (a copy, then the source removed), keep
+// what the file was: its permission bits and its modification time.
+TEST(LocalFileJobMetadata, CopiesAndMovesAcrossFileSystemsKeepModeAndTime) {
+    QTemporaryDir home;
+    QTemporaryDir other(QStringLiteral("/dev/shm/quillon-XXXXXX")); // tmpfs: another file system
+    ASSERT_TRUE(home.isValid() && other.isValid());
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(1500000000);
+    struct Case {
+        const char* what;
+        LocalFileJob::Mode kind;
+        QString target;
+    };
+    const Case cases[] = {{"copy", LocalFileJob::Copy, home.path() + "/copied"},
+                          {"move to another file system", LocalFileJob::Move, other.path()}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString source = home.path() + "/src-" + QString::number(int(c.kind)) + "/run.sh";
+        writeFile(source, "#!/bin/sh\necho hi\n");
+        ASSERT_TRUE(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        {
+            QFile f(source);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+        }
+        QDir().mkpath(c.target);
+        LocalFileJob job(c.kind, {source}, c.target);
+        ASSERT_TRUE(run(job));
+        EXPECT_TRUE(job.errors().isEmpty()) << job.errors().join('\n').toStdString();
+        const QFileInfo copy(c.target + "/run.sh");
+        ASSERT_TRUE(copy.exists());
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(copy.filePath()).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode_t(0755));
+        EXPECT_EQ(copy.lastModified().toSecsSinceEpoch(), when.toSecsSinceEpoch());
+        EXPECT_EQ(QFileInfo::exists(source), c.kind == LocalFileJob::Copy);
+    }
 }
 
 } // namespace

@@ -114,6 +114,22 @@ TEST_F(ZipTest, AFolderRowAndAFileRowMakeOneArchiveWithTheirDirectoryNames) {
     EXPECT_LT(QFileInfo(archive).size(), 300000 + 50000); // the text was compressed
 }
 
+TEST_F(ZipTest, LinksInsideAFolderThatLeadOutOfItAreLeftOut) {
+    writeFile(root + "/outside/secret.txt", "not for the server");
+    writeFile(root + "/outside/dir/also.txt", "nor this");
+    writeFile(root + "/pack/kept.txt", "kept");
+    ASSERT_TRUE(QFile::link(root + "/outside/secret.txt", root + "/pack/to-file"));
+    ASSERT_TRUE(QFile::link(root + "/outside/dir", root + "/pack/to-folder"));
+    ASSERT_TRUE(QFile::link(root + "/outside", root + "/pack/sub-link"));
+    const QString archive = root + "/links.zip";
+    const ZipPacker::Result r = ZipPacker::pack({root + "/pack"}, archive, 6);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    QMap<QString, QByteArray> files;
+    EXPECT_EQ(names(archive, &files), (QStringList{"pack/", "pack/kept.txt"}));
+    for (const QByteArray& data : files)
+        EXPECT_FALSE(data.contains("not for the server") || data.contains("nor this"));
+}
+
 TEST_F(ZipTest, APackingErrorAndACancelLeaveNoArchive) {
     makeSources();
     const QString archive = root + "/Broken.zip";
