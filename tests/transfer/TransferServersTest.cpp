@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include "TestFiles.h"
 
@@ -86,37 +89,74 @@ protected:
         return server.remoteRoot + u'/' + name;
     }
 
+    // A folder tree with hidden entries down and up again, byte-identical.
+    void treeBothWays(const QString& tag);
+
     QString local, site;
     std::unique_ptr<Transfers> t;
 };
 
-TEST_P(TransferServersTest, AFolderTreeGoesDownAndBackUpByteIdenticalWithThreeWorkers) {
-    writeFile(serverPath("tree/readme.txt"), "line one\nline two\n");
-    writeFile(serverPath("tree/big.bin"), pattern(5 << 20, 1));
-    writeFile(serverPath("tree/empty.dat"), QByteArray());
-    writeFile(serverPath("tree/sub/b.bin"), pattern(70000, 2));
-    writeFile(serverPath("tree/sub/deep/c.bin"), pattern(1000, 3));
-    QDir().mkpath(serverPath("tree/sub/deep/none"));
+void TransferServersTest::treeBothWays(const QString& tag) {
+    const QString tree = QStringLiteral("tree-") + tag;
+    writeFile(serverPath(tree + "/readme.txt"), "line one\nline two\n");
+    writeFile(serverPath(tree + "/big.bin"), pattern(5 << 20, 1));
+    writeFile(serverPath(tree + "/empty.dat"), QByteArray());
+    writeFile(serverPath(tree + "/sub/b.bin"), pattern(70000, 2));
+    writeFile(serverPath(tree + "/sub/deep/c.bin"), pattern(1000, 3));
+    QDir().mkpath(serverPath(tree + "/sub/deep/none"));
     // Hidden entries at every level come along (servers that list them only on "-a").
-    writeFile(serverPath("tree/.profile"), "hidden at the top");
-    writeFile(serverPath("tree/sub/.dot/inside.txt"), "in a hidden folder");
-    writeFile(serverPath("tree/sub/deep/.z"), "deep and hidden");
+    writeFile(serverPath(tree + "/.profile"), "hidden at the top");
+    writeFile(serverPath(tree + "/sub/.dot/inside.txt"), "in a hidden folder");
+    writeFile(serverPath(tree + "/sub/deep/.z"), "deep and hidden");
 
-    QueueItem* down = add("download", local + "/down/tree/", remote("tree"), true);
+    QueueItem* down = add("download", local + "/down/" + tree + u'/', remote(tree), true);
     t->task.ScanQueue();
     ASSERT_TRUE(t->waitState(down, DownloadFolderDone))
         << "state " << down->state() << ", failed: " << t->failQueue.root()->children.size();
-    EXPECT_EQ(treeOf(local + "/down/tree"), treeOf(serverPath("tree")));
+    EXPECT_EQ(treeOf(local + "/down/" + tree), treeOf(serverPath(tree)));
     EXPECT_EQ(down->column(4), QByteArray("100"));
     EXPECT_EQ(down->column(3), QByteArray::number((5 << 20) + 18 + 70000 + 1000 + 17 + 18 + 15));
 
-    if (qEnvironmentVariableIsSet("ONE")) t->settings.setInteger(Setting::ThreadsAllowed, 1);
-    QueueItem* up = add("upload", local + "/down/tree/", remote("back"), true);
+    QueueItem* up = add("upload", local + "/down/" + tree + u'/', remote("back-" + tag), true);
     t->task.ScanQueue();
     ASSERT_TRUE(t->waitState(up, UploadFolderDone)) << "state " << up->state();
-    EXPECT_EQ(treeOf(serverPath("back")), treeOf(serverPath("tree")));
+    EXPECT_EQ(treeOf(serverPath("back-" + tag)), treeOf(serverPath(tree)));
     EXPECT_TRUE(t->asked.isEmpty());
     EXPECT_TRUE(t->failQueue.root()->children.empty());
+}
+
+TEST_P(TransferServersTest, AFolderTreeGoesDownAndBackUpByteIdenticalWithThreeWorkers) {
+    treeBothWays(QStringLiteral("direct"));
+}
+
+TEST_P(TransferServersTest, TheTreeGoesBothWaysThroughSocks5AndSocks4) {
+    const quint16 socks5 = freePort();
+    ServerProcess microsocks(QStringLiteral("microsocks"),
+                             {"-i", "127.0.0.1", "-p", QString::number(socks5)});
+    ASSERT_TRUE(microsocks.started() && waitForPort(socks5));
+    t->settings.setText(Setting::SocksServer, QStringLiteral("127.0.0.1"));
+    t->settings.setText(Setting::SocksPort, QString::number(socks5));
+    t->settings.setText(Setting::ConnectionType, QStringLiteral("Socks5"));
+    treeBothWays(QStringLiteral("socks5"));
+    if (HasFailure() || geteuid() != 0) return; // dante needs root
+
+    QTemporaryDir dir;
+    const quint16 socks4 = freePort();
+    writeFile(dir.filePath("danted.conf"),
+              QStringLiteral("logoutput: %1/danted.log\ninternal: 127.0.0.1 port = %2\n"
+                             "external: 127.0.0.1\nclientmethod: none\nsocksmethod: none\n"
+                             "user.privileged: root\nuser.unprivileged: nobody\n"
+                             "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
+                             "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n")
+                  .arg(dir.path())
+                  .arg(socks4)
+                  .toUtf8());
+    ServerProcess dante(QStringLiteral("/usr/sbin/danted"),
+                        {"-f", dir.filePath("danted.conf"), "-p", dir.filePath("danted.pid")});
+    ASSERT_TRUE(dante.started() && waitForPort(socks4)) << dante.output().toStdString();
+    t->settings.setText(Setting::SocksPort, QString::number(socks4));
+    t->settings.setText(Setting::ConnectionType, QStringLiteral("Socks4"));
+    treeBothWays(QStringLiteral("socks4"));
 }
 
 TEST_P(TransferServersTest, AMissingFileIsTriedAsOftenAsAllowedThenFailsWithTheServersReply) {
