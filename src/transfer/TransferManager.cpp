@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QPointer>
 
 #include <cerrno>
 #include <cstdio>
@@ -412,6 +413,12 @@ void Transfer_Manager::DownloadSizeKnown(bool sizeKnown, int sizeReply) {
     const QString local = m_target;
     const QFileInfo info(local);
     QDir().mkpath(info.path());
+    const QFileInfo partInfo(PartFile(local));
+    if (!info.exists() && queue_manager::PartialDownload(Item()) && partInfo.exists() &&
+        (!sizeKnown || partInfo.size() <= m_expected)) {
+        // The file it was to replace has gone meanwhile: the part is still resumed.
+        return DownloadReplacing(true);
+    }
     if (!info.exists()) {
         if (sizeKnown && m_expected == 0) {
             // Nothing to fetch: the file is made here.
@@ -432,14 +439,12 @@ void Transfer_Manager::DownloadSizeKnown(bool sizeKnown, int sizeReply) {
     // SIZE says the file is not there: there is nothing to put in the local file's place,
     // and nothing to ask about.
     if (!sizeKnown && sizeReply == 550) return Fail(FailureText());
-    const QString part = PartFile(local);
     const QueueItem* item = Item();
     // A server that ignored REST before: the file comes whole, as decided already.
     if (queue_manager::RestartFromZero(item)) return DownloadReplacing(false);
     // A part this item wrote before (an attempt that broke off, or a run that was
     // killed) is resumed without a question, unless it is longer than the file.
     if (queue_manager::PartialDownload(item)) {
-        const QFileInfo partInfo(part);
         if (partInfo.exists() && (!sizeKnown || partInfo.size() <= m_expected))
             return DownloadReplacing(true);
         if (!partInfo.exists() && (!sizeKnown || info.size() <= m_expected))
@@ -450,10 +455,12 @@ void Transfer_Manager::DownloadSizeKnown(bool sizeKnown, int sizeReply) {
     m_task.Decisions().Decide(
         {FileName(local), QString::number(localSize), QString::number(m_expected),
          localDate(local), QString()},
-        [this, job, sizeKnown, localSize](const QString& answer) {
-            // Cancelled or removed while the question was open, or waiting for it.
-            if (!Current(job)) return;
-            DownloadDecided(ExistingFileDecisions::Base(answer), sizeKnown && localSize > m_expected);
+        [self = QPointer<Transfer_Manager>(this), job, sizeKnown, localSize](const QString& answer) {
+            // Cancelled, removed or gone while the question was open, or waiting for it.
+            if (!self || !self->Current(job)) return;
+            Transfer_Manager* const w = self;
+            w->DownloadDecided(ExistingFileDecisions::Base(answer),
+                               sizeKnown && localSize > w->m_expected);
         });
 }
 
@@ -567,9 +574,9 @@ void Transfer_Manager::UploadSizeKnown(bool exists) {
     m_task.Decisions().Decide(
         {FileName(local), QString::number(remoteSize), QString::number(m_expected), QString(),
          localDate(local)},
-        [this, job, remoteSize](const QString& answer) {
-            if (!Current(job)) return;
-            UploadDecided(ExistingFileDecisions::Base(answer), remoteSize);
+        [self = QPointer<Transfer_Manager>(this), job, remoteSize](const QString& answer) {
+            if (!self || !self->Current(job)) return;
+            self->UploadDecided(ExistingFileDecisions::Base(answer), remoteSize);
         });
 }
 
