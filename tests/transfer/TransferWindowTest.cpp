@@ -11,6 +11,7 @@
 #include "WorkerPanelWidget.h"
 
 #include "TestFiles.h"
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -43,8 +44,9 @@ protected:
     void SetUp() override {
         RealServerTest::SetUp();
         if (stopped()) return;
-        local = QDir(AppPaths::programDir())
-                    .filePath(QStringLiteral("../transfer-window-") + QLatin1String(GetParam()));
+        local = QDir::cleanPath(QDir(AppPaths::programDir())
+                                    .filePath(QStringLiteral("../transfer-window-") +
+                                              QLatin1String(GetParam())));
         QDir(local).removeRecursively();
         QDir().mkpath(local);
         w = startWithEmptyQueues();
@@ -131,6 +133,36 @@ TEST_P(TransferWindowTest, StartTransferRunsTheQueueWithProgressPanelsAndAsksAbo
     ASSERT_TRUE(waitFor([&] { return fourth->state() == Skipped; }, 20000)) << fourth->state();
     EXPECT_TRUE(done);
     EXPECT_EQ(readFile(local + "/w/big.bin"), big);
+}
+
+TEST_P(TransferWindowTest, ThreeConflictsAtOnceAskOneQuestionAndSkipAllSkipsThemAll) {
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QStringLiteral("c%1.bin").arg(i);
+        writeFile(server.root + u'/' + name, pattern(100000, 60 + i));
+        writeFile(local + u'/' + name, "mine");
+        add("download", local + u'/' + name, remote(name), false, 100000);
+    }
+    int dialogsAtOnce = 0, dialogsSeen = 0;
+    bool done = false;
+    onNextReplaceDialog(
+        [&](Tfile_replace* d) {
+            ++dialogsSeen;
+            // Every worker has reached its conflict by now: still one question.
+            spinFor(1500);
+            for (QWidget* top : QApplication::topLevelWidgets())
+                dialogsAtOnce += qobject_cast<Tfile_replace*>(top) && top->isVisible();
+            d->findChild<QAction*>("skip_all")->trigger();
+        },
+        done);
+    start(); // the queue is made afresh: its rows are looked up from here on
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(waitFor([&] { return top(i) && top(i)->state() == Skipped; }, 20000)) << i;
+    EXPECT_TRUE(done);
+    EXPECT_EQ(dialogsSeen, 1);
+    EXPECT_EQ(dialogsAtOnce, 1);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(readFile(local + QStringLiteral("/c%1.bin").arg(i)), QByteArray("mine"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_P(TransferWindowTest, QueuesAreSavedAtExitAndComeBackAtTheNextStart) {
