@@ -243,7 +243,7 @@ TEST_F(DeleteTest, AnEmptyFolderIsEnteredListedLeftAndRemoved) {
     server.folders["/home/test/e"] = {};
     showFolder(QStringLiteral("/home/test"));
     deleteRows({folder(QStringLiteral("e"))});
-    EXPECT_EQ(commands(), (QStringList{"CWD /home/test/e", "TYPE A", "LIST -L", "CDUP",
+    EXPECT_EQ(commands(), (QStringList{"CWD /home/test/e", "TYPE A", "LIST -aL", "CDUP",
                                        "RMD /home/test/e", "PWD", "TYPE A", "LIST -L"}));
     EXPECT_TRUE(pane.rows.isEmpty());
 }
@@ -255,9 +255,9 @@ TEST_F(DeleteTest, ATreeGoesDepthFirstAndNeverEntersDotFolders) {
     showFolder(QStringLiteral("/a"));
     deleteRows({folder(QStringLiteral("b"))});
     EXPECT_EQ(commands(),
-              (QStringList{"CWD /a/b", "TYPE A",        "LIST -L", "CWD /a/b/s",   "TYPE A",
-                           "LIST -L",  "DELE /a/b/s/g", "CDUP",    "RMD /a/b/s",   "PWD",
-                           "CWD /a/b", "TYPE A",        "LIST -L", "DELE /a/b/f2", "DELE /a/b/f1",
+              (QStringList{"CWD /a/b", "TYPE A",        "LIST -aL", "CWD /a/b/s",   "TYPE A",
+                           "LIST -aL",  "DELE /a/b/s/g", "CDUP",    "RMD /a/b/s",   "PWD",
+                           "CWD /a/b", "TYPE A",        "LIST -aL", "DELE /a/b/f2", "DELE /a/b/f1",
                            "CDUP",     "RMD /a/b",      "PWD",     "TYPE A",       "LIST -L"}));
     EXPECT_FALSE(server.folders.contains("/a/b"));
     EXPECT_TRUE(pane.rows.isEmpty());
@@ -290,7 +290,7 @@ TEST_F(DeleteTest, AnEntryThatCannotGoEndsItsRowAndTheNextRowStillGoes) {
     // b is the bottom row: it goes first; c is deleted all the same.
     deleteRows({file("c"), folder("b")});
     EXPECT_EQ(commands(),
-              (QStringList{"CWD /a/b", "TYPE A", "LIST -L", "CWD /a/b/s", "TYPE A", "LIST -L",
+              (QStringList{"CWD /a/b", "TYPE A", "LIST -aL", "CWD /a/b/s", "TYPE A", "LIST -aL",
                            "DELE /a/b/s/g", "DELE /a/c", "CWD /a", "PWD", "TYPE A", "LIST -L"}));
     EXPECT_TRUE(logText().contains("Could not delete /a/b/s/g: 550 g: Permission denied"))
         << logText().toStdString();
@@ -342,7 +342,7 @@ TEST_F(DeleteTest, AConnectionLostInsideAFolderIsOpenedAgainAndTheFolderEnteredA
     deleteRows({folder("e")});
     EXPECT_EQ(commands(),
               (QStringList{"CWD /home/test/e", "TYPE A", "USER alice", "PASS pw",
-                           "CWD /home/test/e", "TYPE A", "LIST -L", "DELE /home/test/e/x", "CDUP",
+                           "CWD /home/test/e", "TYPE A", "LIST -aL", "DELE /home/test/e/x", "CDUP",
                            "RMD /home/test/e", "PWD", "TYPE A", "LIST -L"}));
     EXPECT_FALSE(server.folders.contains("/home/test/e"));
 }
