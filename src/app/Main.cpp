@@ -194,7 +194,7 @@ void TMainform::FormCreate() {
         if (!sites.keptAs.isEmpty())
             text += QStringLiteral("\nIt has been kept as \"%1\".").arg(sites.keptAs);
         auto* box = PlainMessage::make(QMessageBox::Warning, QStringLiteral("1Quillon"), text,
-                                    QMessageBox::Ok, this);
+                                       QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
@@ -230,10 +230,11 @@ void TMainform::FormCreate() {
     for (QueueModel* model : {&m_queueModel, &m_failQueueModel}) {
         const int refused = m_queueManager.RefuseUnsafeLocalPaths(*model);
         if (refused > 0)
-            m_log.appendLine(QStringLiteral("%1 queue item(s) with a local path that is not a plain "
-                                            "absolute path were not taken; see the failed queue.")
-                                 .arg(refused),
-                             SessionLog::Error);
+            m_log.appendLine(
+                QStringLiteral("%1 queue item(s) with a local path that is not a plain "
+                               "absolute path were not taken; see the failed queue.")
+                    .arg(refused),
+                SessionLog::Error);
     }
     if (!damaged.isEmpty()) {
         auto* box = PlainMessage::make(QMessageBox::Warning, QStringLiteral("1Quillon"),
@@ -424,7 +425,7 @@ void TMainform::download(const QList<DraggedRemoteRow>& rows, const QString& fol
 
 void TMainform::showMessage(const QString& text) {
     auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
-                                QMessageBox::Ok, this);
+                                   QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -466,7 +467,8 @@ void TMainform::CreateDialogs() {
 
 void TMainform::SaveAllState() {
     QString error;
-    if (!m_queueModel.save(m_queueFile, &error) || !m_failQueueModel.save(m_failQueueFile, &error)) {
+    if (!m_queueModel.save(m_queueFile, &error) ||
+        !m_failQueueModel.save(m_failQueueFile, &error)) {
         m_log.appendLine(error, SessionLog::Error);
     }
     if (m_settings) m_settings->Save();

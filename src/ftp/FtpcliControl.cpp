@@ -399,7 +399,9 @@ QString TCustomFtpCli::ConnectFailureReply(int error) const {
         target = server;
     }
     if (error == 10061)
-        return QStringLiteral("500 Connection refused by %1 (Winsock error #%2)").arg(target).arg(error);
+        return QStringLiteral("500 Connection refused by %1 (Winsock error #%2)")
+            .arg(target)
+            .arg(error);
     return QStringLiteral("500 %1 connecting to %2 (Winsock error #%3)")
         .arg(WSocketErrorDesc(error), target)
         .arg(error);
@@ -534,11 +536,11 @@ void TCustomFtpCli::InactivityTimedOut() {
     QPointer<TCustomFtpCli> self(this); // the close may reach an owner that deletes us
     const bool dripped = m_partialLineSince >= 0;
     m_partialLineSince = -1;
-    ControlOutOfStep(
-        dripped ? QStringLiteral("421 Timeout: the server's reply did not end within %1 s")
-                      .arg(m_inactivityTimeout)
-                : QStringLiteral("421 Timeout: no reply from the server for %1 s")
-                      .arg(m_inactivityTimeout));
+    ControlOutOfStep(dripped
+                         ? QStringLiteral("421 Timeout: the server's reply did not end within %1 s")
+                               .arg(m_inactivityTimeout)
+                         : QStringLiteral("421 Timeout: no reply from the server for %1 s")
+                               .arg(m_inactivityTimeout));
     if (self && lookingUp) m_controlSocket->CancelDnsLookup();
 }
 

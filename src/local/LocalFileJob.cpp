@@ -130,8 +130,7 @@ void LocalFileJob::plan(const QString& source) {
     m_current = name;
     if (m_mode == Move) {
         const bool folderOverFolder = replacing && info.isDir();
-        if (!folderOverFolder &&
-            (replacing ? renameOver(source, dest) : renameNew(source, dest)))
+        if (!folderOverFolder && (replacing ? renameOver(source, dest) : renameNew(source, dest)))
             return;
     }
     m_planning = {{source, dest}};

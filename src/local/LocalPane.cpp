@@ -443,7 +443,7 @@ bool LocalPane::eventFilter(QObject* watched, QEvent* event) {
 
 void LocalPane::showError(const QString& text) {
     auto* box = PlainMessage::make(QMessageBox::Critical, QStringLiteral("1Quillon"), text,
-                                QMessageBox::Ok, window());
+                                   QMessageBox::Ok, window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

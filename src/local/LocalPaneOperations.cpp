@@ -1,11 +1,11 @@
 // The local file operations of the local pane: clipboard, paste with its progress,
 // delete into the trash, rename in place, new folder, open, view, properties.
 #include "LocalClipboard.h"
-#include "PlainMessage.h"
 #include "LocalFileJob.h"
 #include "LocalListModel.h"
 #include "LocalPane.h"
 #include "LocalPropertiesDialog.h"
+#include "PlainMessage.h"
 #include "TextEditor.h"
 
 #include <QAction>
@@ -170,7 +170,7 @@ void LocalPane::Delete() {
             ? QStringLiteral("Move \"%1\" to the trash?").arg(Local_Browse::NamePart(paths.first()))
             : QStringLiteral("Move these %1 items to the trash?").arg(paths.size());
     if (PlainMessage::question(window(), QStringLiteral("Confirm Delete"), question,
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     QStringList notTrashed;
     for (const QString& p : paths) {
@@ -178,10 +178,10 @@ void LocalPane::Delete() {
     }
     if (!notTrashed.isEmpty() &&
         PlainMessage::question(window(), QStringLiteral("Confirm Delete"),
-                              QStringLiteral("These items could not be moved to the trash:\n%1\n\n"
-                                             "Delete them permanently?")
-                                  .arg(notTrashed.join(u'\n')),
-                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+                               QStringLiteral("These items could not be moved to the trash:\n%1\n\n"
+                                              "Delete them permanently?")
+                                   .arg(notTrashed.join(u'\n')),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
         QStringList failed;
         for (const QString& p : notTrashed) {
             const QString bare = Local_Browse::StripTrailingSlash(p);

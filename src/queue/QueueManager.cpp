@@ -334,9 +334,10 @@ int queue_manager::RefuseUnsafeLocalPaths(QueueModel& tree) {
         if (!under && unsafe(item->column(Local))) refused.append(item);
     }
     for (QueueItem* item : refused) {
-        const QString why = QStringLiteral("Not transferred: the queue file gave the local path %1, "
-                                           "which is not a plain absolute path")
-                                .arg(QString::fromUtf8(item->column(Local)));
+        const QString why =
+            QStringLiteral("Not transferred: the queue file gave the local path %1, "
+                           "which is not a plain absolute path")
+                .arg(QString::fromUtf8(item->column(Local)));
         if (&tree == &m_failQueue) {
             tree.setColumn(item, Local, QByteArray());
             tree.setColumn(item, Partial, why.toUtf8());

@@ -1,11 +1,11 @@
 // The remote pane's operations on the server: delete, rename in place, new directory,
 // CHMOD, and View, Open and Edit through a viewer of their own.
 #include "ChmodDialog.h"
-#include "PlainMessage.h"
 #include "ChmodMode.h"
 #include "FileEditingViewing.h"
 #include "InputBox.h"
 #include "NavigationManager.h"
+#include "PlainMessage.h"
 #include "RemotePaneWidget.h"
 #include "RemoteViewerHost.h"
 
@@ -62,10 +62,11 @@ void RemotePaneWidget::Delete() {
     // The rows as they are now: the list may be shown again while the question is open.
     const QList<RemoteRow> rows = selectedRemoteRows();
     if (!m_session || rows.isEmpty()) return;
-    if (PlainMessage::question(window(), QStringLiteral("1Quillon"),
-                              QStringLiteral("Are you sure you want to delete the Selected Item(s) "
-                                             "?  "),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (PlainMessage::question(
+            window(), QStringLiteral("1Quillon"),
+            QStringLiteral("Are you sure you want to delete the Selected Item(s) "
+                           "?  "),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     if (!m_session->DeleteRows(rows)) busyMessage();
 }

@@ -235,13 +235,13 @@ void RemotePaneWidget::setListBackground(int winColour) {
 
 bool RemotePaneWidget::AskBreakConnection() {
     return PlainMessage::question(window(), QStringLiteral("1Quillon"),
-                                 QStringLiteral("Do you want to break current connection"),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                                  QStringLiteral("Do you want to break current connection"),
+                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void RemotePaneWidget::ShowMessage(const QString& text) {
     auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
-                                QMessageBox::Ok, window());
+                                   QMessageBox::Ok, window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -19,9 +19,9 @@ QString RemoteViewerHost::OpenWithDefault(const QString& path) {
 }
 
 void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void(bool)> answer) {
-    auto* box =
-        PlainMessage::make(QMessageBox::Question, QStringLiteral("1Quillon"),
-                        QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No, m_window);
+    auto* box = PlainMessage::make(QMessageBox::Question, QStringLiteral("1Quillon"),
+                                   QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No,
+                                   m_window);
     box->setObjectName(QStringLiteral("save_file"));
     box->setInformativeText(remotePath);
     box->setWindowModality(Qt::ApplicationModal);
@@ -34,7 +34,7 @@ void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void
 
 void RemoteViewerHost::ShowMessage(const QString& text) {
     auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
-                                QMessageBox::Ok, m_window);
+                                   QMessageBox::Ok, m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

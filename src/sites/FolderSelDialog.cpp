@@ -53,7 +53,7 @@ void Tfolder_sel_form::load() {
     QString error;
     if (!sites.read(&error)) {
         PlainMessage::warning(this, QStringLiteral("1Quillon"),
-                             QStringLiteral("The site file could not be read: %1").arg(error));
+                              QStringLiteral("The site file could not be read: %1").arg(error));
     }
     int index = 0;
     std::function<void(QTreeWidgetItem*, const SiteEntry&)> add = [&](QTreeWidgetItem* parent,

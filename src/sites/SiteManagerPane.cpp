@@ -181,7 +181,7 @@ void SiteManagerPane::mousePressEvent(QMouseEvent* event) {
 
 void SiteManagerPane::message(const QString& text) {
     auto* box = PlainMessage::make(QMessageBox::Information, QStringLiteral("1Quillon"), text,
-                                QMessageBox::Ok, window());
+                                   QMessageBox::Ok, window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -219,8 +219,8 @@ void SiteManagerPane::Delete() {
     if (!e->parent) return message(QStringLiteral("You Cannot Delete this Item"));
     const uint64_t id = e->id;
     if (PlainMessage::question(window(), QStringLiteral("1Quillon"),
-                              QStringLiteral("Do you really want to delete this item?"),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+                               QStringLiteral("Do you really want to delete this item?"),
+                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     m_sites->remove(m_sites->indexOfId(id));
     saved();

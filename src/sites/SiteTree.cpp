@@ -59,7 +59,6 @@ bool isWithin(const SiteEntry* entry, const SiteEntry* ancestor) {
     return false;
 }
 
-
 } // namespace
 
 SiteTree::SiteTree(QString filePath) : m_path(std::move(filePath)) {}

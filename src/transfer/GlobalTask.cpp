@@ -75,7 +75,8 @@ bool Global_Task::Candidate(const QueueItem* item) const {
 QString Global_Task::TargetOf(const QueueItem* item) {
     if (item->state() != FileWaiting && item->state() != FileActive) return QString();
     if (queue_manager::GetField(item, QStringLiteral("op")) == "-->")
-        return QStringLiteral("local ") + QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path")));
+        return QStringLiteral("local ") +
+               QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("local_path")));
     return QStringLiteral("remote ") +
            QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("host"))) + u' ' +
            QString::fromUtf8(queue_manager::GetField(item, QStringLiteral("remote_path")));
@@ -251,7 +252,8 @@ void Global_Task::DelayRetry(QueueItem* item) {
     if (m_retryDelays.isEmpty()) return;
     bool ok = false;
     const int attempts = queue_manager::GetField(item, QStringLiteral("attempts")).toInt(&ok);
-    const int delay = m_retryDelays[std::clamp(ok ? attempts - 1 : 0, 0, int(m_retryDelays.size()) - 1)];
+    const int delay =
+        m_retryDelays[std::clamp(ok ? attempts - 1 : 0, 0, int(m_retryDelays.size()) - 1)];
     if (delay <= 0) return;
     item->retryAt = SteadyMs() + delay;
     const int seconds = (delay + 999) / 1000;

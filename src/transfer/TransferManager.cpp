@@ -394,7 +394,8 @@ bool Transfer_Manager::StaysInside(const QString& path, const QString& root) {
     const QString base = QFileInfo(root).canonicalFilePath();
     if (base.isEmpty()) return true; // the folder is still to be made: nothing links in it
     auto inside = [&base](const QString& canonical) {
-        return canonical == base || canonical.startsWith(base == QLatin1String("/") ? base : base + u'/');
+        return canonical == base ||
+               canonical.startsWith(base == QLatin1String("/") ? base : base + u'/');
     };
     const QFileInfo target(path);
     if (target.isSymLink()) {
@@ -452,16 +453,17 @@ void Transfer_Manager::DownloadSizeKnown(bool sizeKnown, int sizeReply) {
     }
     const quint64 job = m_job;
     const qint64 localSize = info.size();
-    m_task.Decisions().Decide(
-        {FileName(local), QString::number(localSize), QString::number(m_expected),
-         localDate(local), QString()},
-        [self = QPointer<Transfer_Manager>(this), job, sizeKnown, localSize](const QString& answer) {
-            // Cancelled, removed or gone while the question was open, or waiting for it.
-            if (!self || !self->Current(job)) return;
-            Transfer_Manager* const w = self;
-            w->DownloadDecided(ExistingFileDecisions::Base(answer),
-                               sizeKnown && localSize > w->m_expected);
-        });
+    m_task.Decisions().Decide({FileName(local), QString::number(localSize),
+                               QString::number(m_expected), localDate(local), QString()},
+                              [self = QPointer<Transfer_Manager>(this), job, sizeKnown,
+                               localSize](const QString& answer) {
+                                  // Cancelled, removed or gone while the question was open, or
+                                  // waiting for it.
+                                  if (!self || !self->Current(job)) return;
+                                  Transfer_Manager* const w = self;
+                                  w->DownloadDecided(ExistingFileDecisions::Base(answer),
+                                                     sizeKnown && localSize > w->m_expected);
+                              });
 }
 
 void Transfer_Manager::DownloadDecided(const QString& decision, bool localLonger) {

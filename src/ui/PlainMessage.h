@@ -14,10 +14,9 @@ void plain(QMessageBox& box);
 
 // The modal forms of QMessageBox's static functions, with plain text.
 QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
-                                     QMessageBox::StandardButtons buttons =
-                                         QMessageBox::Yes | QMessageBox::No);
-QMessageBox::StandardButton information(QWidget* parent, const QString& title,
-                                        const QString& text);
+                                     QMessageBox::StandardButtons buttons = QMessageBox::Yes |
+                                                                            QMessageBox::No);
+QMessageBox::StandardButton information(QWidget* parent, const QString& title, const QString& text);
 QMessageBox::StandardButton warning(QWidget* parent, const QString& title, const QString& text);
 QMessageBox::StandardButton critical(QWidget* parent, const QString& title, const QString& text);
 

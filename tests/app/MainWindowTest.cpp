@@ -215,8 +215,10 @@ TEST_F(MainWindowTest, ADamagedQueueFileIsKeptAsideAndNeverWrittenOver) {
     auto w = start();
     // The user is told once, with the name the damaged file is kept under.
     QMessageBox* box = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (box = w->findChild<QMessageBox*>("damaged_queue")) != nullptr; }));
-    const QStringList kept = QDir(dataDir()).entryList({AppPaths::kWorkingQueueFile + ".damaged-*"});
+    ASSERT_TRUE(
+        waitFor([&] { return (box = w->findChild<QMessageBox*>("damaged_queue")) != nullptr; }));
+    const QStringList kept =
+        QDir(dataDir()).entryList({AppPaths::kWorkingQueueFile + ".damaged-*"});
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(box->text().contains(kept[0])) << box->text().toStdString();
     box->close();

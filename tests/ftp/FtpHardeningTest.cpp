@@ -271,7 +271,6 @@ TEST_F(FtpHardeningTest, ControlCharactersFromARepliedPathAreNeverSent) {
         EXPECT_TRUE(HoldsControlCharacter(QStringLiteral("a") + QChar(c))) << int(c);
 }
 
-
 TEST_F(FtpHardeningTest, ARefusalOrACutBeforeTheFirstByteLeavesTheLocalFileAsItWas) {
     login();
     const QString path = localPath(QStringLiteral("kept.txt"));
@@ -332,7 +331,8 @@ TEST_F(FtpHardeningTest, AServerThatIgnoresRestFailsTheResumeAndLeavesThePartAsI
     login();
     const QByteArray whole = [] {
         QByteArray b;
-        for (int i = 0; i < 1 << 20; ++i) b += char(i * 7 + i / 251);
+        for (int i = 0; i < 1 << 20; ++i)
+            b += char(i * 7 + i / 251);
         return b;
     }();
     const QByteArray part = whole.left(524288);
@@ -375,7 +375,8 @@ TEST_F(FtpHardeningTest, AnEndlessListingIsStoppedAtTheLimitAndItsFileRemoved) {
     client.SetLocalFileName(path);
     client.SetHostFileName(QString());
     EXPECT_EQ(run(&TCustomFtpCli::DirAsync, 20000), 552);
-    EXPECT_EQ(client.ErrorMessage(), QStringLiteral("552 Listing larger than 4 MiB: stopped by 1Quillon"));
+    EXPECT_EQ(client.ErrorMessage(),
+              QStringLiteral("552 Listing larger than 4 MiB: stopped by 1Quillon"));
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_EQ(client.DataSocket()->State(), wsClosed);
 }
@@ -409,7 +410,8 @@ TEST_F(FtpHardeningTest, AFinalReplyWithAnUnknownCodeEndsItsCommandAndTheNextGet
     for (const char* odd : {"99 ok\r\n", "700 what\r\n"}) {
         server.replies[QStringLiteral("PWD")] = odd;
         EXPECT_EQ(run(&TCustomFtpCli::PwdAsync, 5000), 500) << odd;
-        EXPECT_TRUE(client.ErrorMessage().startsWith(QLatin1String("500 Reply with an unknown code")))
+        EXPECT_TRUE(
+            client.ErrorMessage().startsWith(QLatin1String("500 Reply with an unknown code")))
             << client.ErrorMessage().toStdString();
         server.replies.remove(QStringLiteral("PWD"));
         // The next command's reply is its own, at once.

@@ -242,9 +242,9 @@ TEST(FtpThroughSocks, FailuresNameTheSocksServerInWords) {
     RealFtpServer server = StartPyftpdlib();
     ASSERT_TRUE(server.ok()) << server.failure.toStdString();
     const quint16 socksPort = freePort();
-    ServerProcess socks(QStringLiteral("microsocks"),
-                        {"-i", "127.0.0.1", "-p", QString::number(socksPort), "-u", "sockuser", "-P",
-                         "right"});
+    ServerProcess socks(
+        QStringLiteral("microsocks"),
+        {"-i", "127.0.0.1", "-p", QString::number(socksPort), "-u", "sockuser", "-P", "right"});
     ASSERT_TRUE(socks.started() && waitForPort(socksPort));
     const QString socksServer = QStringLiteral("127.0.0.1:%1").arg(socksPort);
     struct Case {

@@ -163,10 +163,9 @@ TEST(LocalFileJobMetadata, CopiesAndMovesAcrossFileSystemsKeepModeAndTime) {
         SCOPED_TRACE(c.what);
         const QString source = home.path() + "/src-" + QString::number(int(c.kind)) + "/run.sh";
         writeFile(source, "#!/bin/sh\necho hi\n");
-        ASSERT_TRUE(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner |
-                                                      QFile::ExeOwner | QFile::ReadGroup |
-                                                      QFile::ExeGroup | QFile::ReadOther |
-                                                      QFile::ExeOther));
+        ASSERT_TRUE(QFile::setPermissions(
+            source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
         {
             QFile f(source);
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));

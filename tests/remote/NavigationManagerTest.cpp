@@ -256,9 +256,9 @@ TEST_F(DeleteTest, ATreeGoesDepthFirstAndNeverEntersDotFolders) {
     deleteRows({folder(QStringLiteral("b"))});
     EXPECT_EQ(commands(),
               (QStringList{"CWD /a/b", "TYPE A",        "LIST -aL", "CWD /a/b/s",   "TYPE A",
-                           "LIST -aL",  "DELE /a/b/s/g", "CDUP",    "RMD /a/b/s",   "PWD",
+                           "LIST -aL", "DELE /a/b/s/g", "CDUP",     "RMD /a/b/s",   "PWD",
                            "CWD /a/b", "TYPE A",        "LIST -aL", "DELE /a/b/f2", "DELE /a/b/f1",
-                           "CDUP",     "RMD /a/b",      "PWD",     "TYPE A",       "LIST -L"}));
+                           "CDUP",     "RMD /a/b",      "PWD",      "TYPE A",       "LIST -L"}));
     EXPECT_FALSE(server.folders.contains("/a/b"));
     EXPECT_TRUE(pane.rows.isEmpty());
     // Every folder the job listed is in the cache as the server last listed it.

@@ -211,8 +211,8 @@ TEST_P(HiddenEntriesTest, AFolderWithHiddenFilesAtEveryLevelIsDeletedWhole) {
     connectSession();
     // "Show Hidden Files" lists the shown folder again with them.
     act("ShowHidden1")->setChecked(true);
-    ASSERT_TRUE(waitFor([&] { return remoteRow(".keep") != nullptr && w->Navigation()->IsIdle(); },
-                        10000))
+    ASSERT_TRUE(
+        waitFor([&] { return remoteRow(".keep") != nullptr && w->Navigation()->IsIdle(); }, 10000))
         << shownRows().toStdString();
     selectRemote({"tree"});
     answerNextQuestion(QMessageBox::Yes);
@@ -226,8 +226,9 @@ TEST_P(HiddenEntriesTest, AFolderWithHiddenFilesAtEveryLevelIsDeletedWhole) {
 INSTANTIATE_TEST_SUITE_P(Servers, HiddenEntriesTest,
                          ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"),
                          [](const auto& info) {
-                             return std::string(info.param) == "pure-ftpd" ? std::string("pureftpd")
-                                                                         : std::string(info.param);
+                             return std::string(info.param) == "pure-ftpd"
+                                        ? std::string("pureftpd")
+                                        : std::string(info.param);
                          });
 
 // The CHMOD dialog without a server.
@@ -298,7 +299,8 @@ TEST(ServerTextInBoxes, AReplyWithMarkupIsShownAsItsOwnCharacters) {
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
     bool literal = false;
     for (const QLabel* label : box->findChildren<QLabel*>())
-        literal = literal || (label->text().contains(reply) && label->textFormat() == Qt::PlainText);
+        literal =
+            literal || (label->text().contains(reply) && label->textFormat() == Qt::PlainText);
     EXPECT_TRUE(literal);
     box->close();
 }

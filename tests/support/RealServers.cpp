@@ -110,18 +110,18 @@ RealFtpServer StartVsftpd() {
     QDir().mkpath(empty);
     const quint16 pasv = freePort();
     const QString conf = s.dir->path() + QStringLiteral("/vsftpd.conf");
-    writeText(conf,
-              QStringLiteral("listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
-                             "local_enable=YES\nwrite_enable=YES\nanonymous_enable=NO\nlocal_umask=022\n"
-                             "pasv_enable=YES\npasv_min_port=%2\npasv_max_port=%3\nport_enable=YES\n"
-                             "connect_from_port_20=NO\nseccomp_sandbox=NO\nbackground=NO\n"
-                             "secure_chroot_dir=%4\npam_service_name=vsftpd\nlocal_root=%5\n"
-                             "check_shell=NO\nuserlist_enable=NO\nxferlog_enable=NO\nuse_localtime=YES\n"
-                             "ascii_upload_enable=YES\nascii_download_enable=YES\n")
-                  .arg(s.port)
-                  .arg(pasv)
-                  .arg(pasv + 20)
-                  .arg(empty, s.root));
+    writeText(conf, QStringLiteral(
+                        "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+                        "local_enable=YES\nwrite_enable=YES\nanonymous_enable=NO\nlocal_umask=022\n"
+                        "pasv_enable=YES\npasv_min_port=%2\npasv_max_port=%3\nport_enable=YES\n"
+                        "connect_from_port_20=NO\nseccomp_sandbox=NO\nbackground=NO\n"
+                        "secure_chroot_dir=%4\npam_service_name=vsftpd\nlocal_root=%5\n"
+                        "check_shell=NO\nuserlist_enable=NO\nxferlog_enable=NO\nuse_localtime=YES\n"
+                        "ascii_upload_enable=YES\nascii_download_enable=YES\n")
+                        .arg(s.port)
+                        .arg(pasv)
+                        .arg(pasv + 20)
+                        .arg(empty, s.root));
     s.process =
         std::make_unique<ServerProcess>(QStringLiteral("/usr/sbin/vsftpd"), QStringList{conf});
     if (!s.process->started() || !waitForPort(s.port)) {

@@ -165,10 +165,13 @@ TEST_F(SchedulerTest, AFailureIsRetriedAfterAPauseAndTheThirdGoesToTheFailedQueu
 TEST_F(SchedulerTest, TwoTransfersIntoOneFileNeverRunAtOnce) {
     // Two downloads into one local file, two uploads onto one remote file, and one of
     // each that collides with nothing.
-    QueueItem* first = manager.AddItem(queue, "download", "/tmp/same", "/a/f", "1", "h", "u", "p", false);
-    QueueItem* second = manager.AddItem(queue, "download", "/tmp/same", "/b/f", "1", "h", "u", "p", false);
+    QueueItem* first =
+        manager.AddItem(queue, "download", "/tmp/same", "/a/f", "1", "h", "u", "p", false);
+    QueueItem* second =
+        manager.AddItem(queue, "download", "/tmp/same", "/b/f", "1", "h", "u", "p", false);
     manager.AddItem(queue, "upload", "/tmp/u1", "/up/g", "1", "h", "u", "p", false);
-    QueueItem* upAgain = manager.AddItem(queue, "upload", "/tmp/u2", "/up/g", "1", "h", "u", "p", false);
+    QueueItem* upAgain =
+        manager.AddItem(queue, "upload", "/tmp/u2", "/up/g", "1", "h", "u", "p", false);
     manager.AddItem(queue, "download", "/tmp/other", "/c/f", "1", "h", "u", "p", false);
     settings.setInteger(Setting::ThreadsAllowed, 5);
     task.ScanQueue();
@@ -190,8 +193,10 @@ TEST(ExistingFileQuestions, OneQuestionAtATimeAndAnAllAnswerDecidesThoseWaiting)
         asked << f.name;
         // While the question is open, two more conflicts come in (other workers).
         if (asked.size() == 1) {
-            decisions.Decide({"b", "1", "1", {}, {}}, [&](const QString& d) { decided << "b:" + d; });
-            decisions.Decide({"c", "1", "1", {}, {}}, [&](const QString& d) { decided << "c:" + d; });
+            decisions.Decide({"b", "1", "1", {}, {}},
+                             [&](const QString& d) { decided << "b:" + d; });
+            decisions.Decide({"c", "1", "1", {}, {}},
+                             [&](const QString& d) { decided << "c:" + d; });
             EXPECT_TRUE(decided.isEmpty()); // they wait for the open question
             EXPECT_EQ(decisions.Waiting(), 2);
         }

@@ -85,9 +85,7 @@ protected:
     }
     QString serverPath(const QString& name) const { return server.root + u'/' + name; }
     // The path the server knows a file by: vsftpd logs in without a chroot.
-    QString remote(const QString& name) const {
-        return server.remoteRoot + u'/' + name;
-    }
+    QString remote(const QString& name) const { return server.remoteRoot + u'/' + name; }
 
     // A folder tree with hidden entries down and up again, byte-identical.
     void treeBothWays(const QString& tag);
@@ -262,8 +260,9 @@ TEST_P(TransferServersTest, WithoutThePromptTheOverwriteOptionDecidesEveryConfli
 INSTANTIATE_TEST_SUITE_P(Servers, TransferServersTest,
                          ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"),
                          [](const auto& info) {
-                             return std::string(info.param) == "pure-ftpd" ? std::string("pureftpd")
-                                                                         : std::string(info.param);
+                             return std::string(info.param) == "pure-ftpd"
+                                        ? std::string("pureftpd")
+                                        : std::string(info.param);
                          });
 
 TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
@@ -289,7 +288,8 @@ TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
     EXPECT_EQ(readFile(local + "/slow.bin"), older);
     RestartPyftpdlib(server); // the transfer breaks off; the server comes back at full speed
     ASSERT_TRUE(server.ok());
-    ASSERT_TRUE(waitFor([&] { return item->column(5).toInt() >= 2 || item->state() != FileActive; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return item->column(5).toInt() >= 2 || item->state() != FileActive; },
+                        20000));
     EXPECT_EQ(readFile(local + "/slow.bin"), older); // the failed attempt kept it
     // The failed attempt goes back to the queue and the next one resumes.
     ASSERT_TRUE(t.waitState(item, DownloadDone, 20000)) << item->state();
@@ -366,8 +366,8 @@ TEST(TransferResume, APartLongerThanTheServersFileIsNotResumed) {
 TEST(TransferLinks, AFolderDownloadNeverWritesThroughALinkOutOfItsFolder) {
     FakeFtpServer server;
     server.followCwd = true;
-    server.folders["/pub"] = QStringList{"drwxr-xr-x 2 u g 0 Jan 01 2020 sub",
-                                         "-rw-r--r-- 1 u g 5 Jan 01 2020 top.txt"};
+    server.folders["/pub"] =
+        QStringList{"drwxr-xr-x 2 u g 0 Jan 01 2020 sub", "-rw-r--r-- 1 u g 5 Jan 01 2020 top.txt"};
     server.folders["/pub/sub"] = QStringList{"-rw-r--r-- 1 u g 5 Jan 01 2020 f.txt"};
     const QString local = scratchDir() + "/links";
     QDir(local).removeRecursively();
@@ -377,14 +377,16 @@ TEST(TransferLinks, AFolderDownloadNeverWritesThroughALinkOutOfItsFolder) {
     ASSERT_TRUE(QFile::link(local + "/elsewhere", local + "/in/sub"));
     Transfers t(local + "/program/");
     t.settings.setInteger(Setting::ThreadsAllowed, 1); // the scripted server takes one client
-    QueueItem* folder = t.add("download", local + "/in/", "/pub",
-                              TransferText::SiteText("127.0.0.1", server.port()), "tester", "pw", true);
+    QueueItem* folder =
+        t.add("download", local + "/in/", "/pub",
+              TransferText::SiteText("127.0.0.1", server.port()), "tester", "pw", true);
     t.task.ScanQueue();
     ASSERT_TRUE(waitFor([&] { return t.failQueue.root()->children.size() == 1; }, 20000));
     ASSERT_TRUE(waitFor([&] { return !t.task.RunningCount(); }, 20000));
     const QueueItem* failed = t.failQueue.root()->children[0].get();
     EXPECT_EQ(failed->text, QByteArray("/pub/sub/f.txt"));
-    EXPECT_TRUE(failed->column(9).contains("through a symbolic link")) << failed->column(9).toStdString();
+    EXPECT_TRUE(failed->column(9).contains("through a symbolic link"))
+        << failed->column(9).toStdString();
     EXPECT_TRUE(QDir(local + "/elsewhere").isEmpty());
     EXPECT_TRUE(QFileInfo(local + "/in/top.txt").isFile()); // the rest still came
     EXPECT_NE(folder->state(), FolderWaiting);

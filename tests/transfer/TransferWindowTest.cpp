@@ -15,9 +15,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QProcess>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QTimer>
@@ -44,17 +44,15 @@ protected:
     void SetUp() override {
         RealServerTest::SetUp();
         if (stopped()) return;
-        local = QDir::cleanPath(QDir(AppPaths::programDir())
-                                    .filePath(QStringLiteral("../transfer-window-") +
-                                              QLatin1String(GetParam())));
+        local = QDir::cleanPath(
+            QDir(AppPaths::programDir())
+                .filePath(QStringLiteral("../transfer-window-") + QLatin1String(GetParam())));
         QDir(local).removeRecursively();
         QDir().mkpath(local);
         w = startWithEmptyQueues();
         site = TransferText::SiteText(QStringLiteral("127.0.0.1"), QString::number(server.port));
     }
-    QString remote(const QString& name) const {
-        return server.remoteRoot + u'/' + name;
-    }
+    QString remote(const QString& name) const { return server.remoteRoot + u'/' + name; }
     QueueItem* add(const char* op, const QString& localPath, const QString& remotePath, bool folder,
                    qint64 size = 0) {
         return w->Queues().AddItem(w->Queues().Queue(), QLatin1String(op), localPath, remotePath,
@@ -223,7 +221,8 @@ TEST(KilledProgram, StartedAgainItFinishesEveryItemByteIdentical) {
                         TransferText::SiteText("127.0.0.1", QString::number(server.port)),
                         server.user, server.password, true);
         QString error;
-        ASSERT_TRUE(queue.save(dataDir + AppPaths::kWorkingQueueFile, &error)) << error.toStdString();
+        ASSERT_TRUE(queue.save(dataDir + AppPaths::kWorkingQueueFile, &error))
+            << error.toStdString();
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -236,7 +235,8 @@ TEST(KilledProgram, StartedAgainItFinishesEveryItemByteIdentical) {
     ASSERT_TRUE(waitFor(
         [&] {
             qint64 bytes = 0;
-            for (const QByteArray& f : filesBelow(local)) bytes += f.size();
+            for (const QByteArray& f : filesBelow(local))
+                bytes += f.size();
             return bytes > (2 << 20);
         },
         30000))
