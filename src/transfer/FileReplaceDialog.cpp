@@ -124,9 +124,3 @@ void Tfile_replace::tick() {
     }
     m_timeElapsed->setText(QString::number(left - 1));
 }
-
-QString Tfile_replace::Ask(const ExistingFile& file, const QString& remembered, QWidget* parent) {
-    Tfile_replace dialog(file, remembered, parent);
-    dialog.exec();
-    return dialog.Result();
-}

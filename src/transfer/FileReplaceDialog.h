@@ -21,9 +21,6 @@ public:
     // The countdown answered, not the user.
     bool TimedOut() const { return m_timedOut; }
 
-    // Shows the dialog modally and returns its result.
-    static QString Ask(const ExistingFile& file, const QString& remembered, QWidget* parent);
-
 private:
     void choose(const QString& result);
     void tick();
