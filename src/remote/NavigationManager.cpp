@@ -216,7 +216,8 @@ void Navigation_Manager::SendCommand(const QString& text) {
 }
 
 void Navigation_Manager::KeepAliveTick() {
-    if (!ConnectedAndReady()) return;
+    // Only a logged-in session is kept alive: a refused login is not a session.
+    if (!m_loggedIn || !ConnectedAndReady()) return;
     m_client.SetLocalFileName(QStringLiteral("NOOP"));
     m_client.QuoteAsync();
 }

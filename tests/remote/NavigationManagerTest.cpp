@@ -432,6 +432,17 @@ TEST_F(NavigationTest, KeepAliveFollowsTheSetting) {
     EXPECT_TRUE(session.KeepAliveTimer().isActive());
 }
 
+TEST_F(NavigationTest, NoKeepAliveRunsAfterARefusedLogin) {
+    server.replies["PASS"] = "530 Login incorrect\r\n";
+    session.KeepAliveTimer().setInterval(50);
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("bad"),
+                         server.port());
+    ASSERT_TRUE(waitFor([&] { return server.transcript.contains("PASS bad"); }, 5000));
+    spinFor(600); // a dozen ticks
+    EXPECT_FALSE(server.transcript.contains("NOOP")) << server.transcript.join(u' ').toStdString();
+    EXPECT_FALSE(session.IsIdle());
+}
+
 TEST_F(NavigationTest, AServerThatNeverAnswersEndsInAnErrorLineAfterTheTimeOut) {
     server.banner.clear();
     settings.setInteger(Setting::InactivityTimeout, 1);
