@@ -1,6 +1,6 @@
 #include "LogView.h"
-#include "PlainMessage.h"
 
+#include "PlainMessage.h"
 #include "ToolButton.h"
 #include "WinColour.h"
 

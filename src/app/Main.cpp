@@ -1,5 +1,4 @@
 #include "Main.h"
-#include "PlainMessage.h"
 
 #include "AboutBox.h"
 #include "AppIcon.h"
@@ -11,6 +10,8 @@
 #include "LocalPane.h"
 #include "LogView.h"
 #include "NavigationManager.h"
+#include "PlainMessage.h"
+#include "QueueFileLoad.h"
 #include "QueuePages.h"
 #include "QuickConnectBar.h"
 #include "RemotePaneWidget.h"
@@ -205,25 +206,12 @@ void TMainform::FormCreate() {
                                                        {&m_failQueueModel, &m_failQueueFile}};
     QStringList damaged;
     for (const auto& [model, path] : queues) {
-        QString error;
-        if (QFileInfo::exists(*path) && !model->load(*path, &error)) {
-            m_log.appendLine(error, SessionLog::Error);
-            // What could not be read is kept, never written over by the next save.
-            const QString keptAs = AppPaths::damagedCopyName(*path);
-            if (QFile::rename(*path, keptAs)) {
-                damaged << QStringLiteral("The queue file \"%1\" could not be read whole (%2). It "
-                                          "has been kept as \"%3\"; the items read before the "
-                                          "damage are in the queue.")
-                               .arg(*path, error, keptAs);
-            } else {
-                const QString instead = *path + QStringLiteral(".recovered");
-                damaged << QStringLiteral("The queue file \"%1\" could not be read whole (%2) and "
-                                          "could not be set aside; it is left as it is, and the "
-                                          "queue is saved as \"%3\" instead.")
-                               .arg(*path, error, instead);
-                *path = instead;
-            }
+        const QueueFileLoad loaded = LoadQueueFile(*model, *path);
+        if (!loaded.problem.isEmpty()) {
+            m_log.appendLine(loaded.problem, SessionLog::Error);
+            damaged << loaded.problem;
         }
+        *path = loaded.savePath;
         // Items that were running when the program ended (a crash, a kill) wait again.
         queue_manager::ResumeInterrupted(*model);
     }

@@ -1,10 +1,10 @@
 // "Upload as Zip Archive...": the name box, packing with a progress box that can cancel,
 // the self-extracting program when the settings ask for it, and the one queue item.
 #include "Main.h"
-#include "PlainMessage.h"
 
 #include "InputBox.h"
 #include "NavigationManager.h"
+#include "PlainMessage.h"
 #include "QueueManager.h"
 #include "SelfExtractor.h"
 #include "TransferRequests.h"

@@ -402,7 +402,11 @@ protected:
     bool AcceptFromServer(TSocket& handle);
     // True (with the request ended) when a resumed download brings more than the rest
     // of the file.
-    bool ResumeIgnored(int n);
+    bool EndIfResumeIgnored(int n);
+    // The transfer at hand brings data to the local side (RETR, LIST, NLST).
+    bool Downloading() const {
+        return m_lastStep == ftpFctGet || m_lastStep == ftpFctDir || m_lastStep == ftpFctLs;
+    }
     // Removes the file a failed download made from nothing.
     void DiscardPartial();
     void DownloadAccept();
@@ -496,7 +500,6 @@ protected:
     qint64 m_expectedBytes = -1;
     QString m_sizedFile; // the file the last sound SIZE reply was for
     bool m_localStarted = false;
-    bool m_downloading = false;
     qint64 m_announcedBytes = -1; // the count of the 150 reply, -1 none
     bool m_resumeIgnored = false;
     qint64 m_listingLimit = 0;

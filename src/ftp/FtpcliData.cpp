@@ -198,7 +198,7 @@ void TCustomFtpCli::TransferEndCheck() {
     }
     // A download that brought no byte at all made nothing yet: an empty file (or an
     // empty listing) is made now that the server has said it is complete.
-    if (m_downloading && !m_localStarted && !m_displayFileFlag && !m_callerStream) {
+    if (Downloading() && !m_localStarted && !m_displayFileFlag && !m_callerStream) {
         m_localStarted = true;
         m_restartOffset = offset; // a resumed file is opened, never truncated
         const bool opened = OpenLocalForDownload();
@@ -240,7 +240,6 @@ void TCustomFtpCli::StartDownload(TFtpFct step, TFtpRequest request, const QStri
     }
     if (!m_inSequence) m_currentRequest = request;
     m_transferCommand = command;
-    m_downloading = true;
     m_transferReplyDone = false;
     m_dataLinkClosed = false;
     m_requestDoneSent = false;
@@ -322,7 +321,7 @@ void TCustomFtpCli::DownloadData() {
     char buffer[kReceiveBlock];
     const int n = m_dataSocket->Receive(buffer, kReceiveBlock);
     if (n > 0) {
-        if (ResumeIgnored(n)) return;
+        if (EndIfResumeIgnored(n)) return;
         // The local side is opened (and a new file truncated) only now that the server
         // has sent a byte: a close, a reset or a refusal leaves what was there.
         if (!StartLocalDownload()) return;
@@ -358,7 +357,7 @@ void TCustomFtpCli::DownloadData() {
     }
 }
 
-bool TCustomFtpCli::ResumeIgnored(int n) {
+bool TCustomFtpCli::EndIfResumeIgnored(int n) {
     if (m_restartOffset <= 0 || m_lastStep != ftpFctGet || !Binary()) return false;
     // The most a server that resumed can send: the rest of the file by its SIZE, else
     // what its 150 reply announced.
@@ -479,7 +478,6 @@ void TCustomFtpCli::StartUpload(bool append) {
     if (m_localFileName.isEmpty() && !m_callerStream)
         return HandleError(QStringLiteral("LocalFileName empty"));
     m_appendMode = append;
-    m_downloading = false;
     m_expectedBytes = -1; // only downloads are checked against a size
     m_currentRequest = append ? ftpAppendAsync : ftpPutAsync;
     m_transferReplyDone = false;

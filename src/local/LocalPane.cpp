@@ -1,8 +1,8 @@
 #include "LocalPane.h"
-#include "PlainMessage.h"
 
 #include "ElidePath.h"
 #include "LocalListModel.h"
+#include "PlainMessage.h"
 #include "PopupMenu.h"
 #include "ToolButton.h"
 

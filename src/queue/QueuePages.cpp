@@ -1,6 +1,6 @@
 #include "QueuePages.h"
-#include "PlainMessage.h"
 
+#include "PlainMessage.h"
 #include "QueueManager.h"
 #include "QueueModel.h"
 #include "QueueScheduler.h"

@@ -16,13 +16,12 @@ Navigation_Manager::Navigation_Manager(RemotePane& pane, SessionControls& contro
         if (s == Setting::NOOP) SetKeepAlive(m_settings.flag(Setting::NOOP));
         if (s == Setting::InactivityTimeout)
             m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
-        if (s == Setting::ListingLimit)
-            m_client.SetListingLimit(qint64(m_settings.integer(Setting::ListingLimit)) << 20);
+        if (s == Setting::ListingLimit) m_client.SetListingLimit(m_settings.listingLimitBytes());
         // The shown folder is listed again with (or without) its hidden entries.
         if (s == Setting::ShowHidden && IsConnected() && IsIdle()) Refresh();
     });
     m_client.SetInactivityTimeout(m_settings.integer(Setting::InactivityTimeout));
-    m_client.SetListingLimit(qint64(m_settings.integer(Setting::ListingLimit)) << 20);
+    m_client.SetListingLimit(m_settings.listingLimitBytes());
     BindRequestDone();
     m_client.OnDisplay = [this](TCustomFtpCli*, QString& msg) { m_log.traceLine(msg); };
     m_client.OnSessionClosed = [this](TCustomFtpCli*, uint16_t) { SessionClosed(); };

@@ -1,7 +1,7 @@
 #include "RemotePaneWidget.h"
-#include "PlainMessage.h"
 
 #include "NavigationManager.h"
+#include "PlainMessage.h"
 #include "PopupMenu.h"
 #include "RemoteViewerHost.h"
 #include "ToolButton.h"

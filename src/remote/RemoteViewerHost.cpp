@@ -1,6 +1,6 @@
 #include "RemoteViewerHost.h"
-#include "PlainMessage.h"
 
+#include "PlainMessage.h"
 #include "TextEditor.h"
 
 #include <QAbstractButton>

@@ -17,6 +17,8 @@ public:
     QString text(Setting s) const { return m_record.text(s); }
     bool flag(Setting s) const { return m_record.flag(s); }
     int integer(Setting s) const { return m_record.integer(s); }
+    // "ListingLimit" in bytes (0: no limit).
+    qint64 listingLimitBytes() const { return qint64(integer(Setting::ListingLimit)) << 20; }
 
     // Each value that differs from the one held is replaced and announced.
     void setRecord(const SettingsRecord& record);

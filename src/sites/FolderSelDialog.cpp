@@ -1,6 +1,6 @@
 #include "FolderSelDialog.h"
-#include "PlainMessage.h"
 
+#include "PlainMessage.h"
 #include "SiteIcons.h"
 #include "SiteTree.h"
 

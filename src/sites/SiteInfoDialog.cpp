@@ -1,4 +1,5 @@
 #include "SiteInfoDialog.h"
+
 #include "PlainMessage.h"
 
 #include <QAction>

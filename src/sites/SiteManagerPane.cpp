@@ -1,8 +1,8 @@
 #include "SiteManagerPane.h"
-#include "PlainMessage.h"
 
 #include "FolderSelDialog.h"
 #include "InputBox.h"
+#include "PlainMessage.h"
 #include "SiteIcons.h"
 #include "SiteInfoDialog.h"
 

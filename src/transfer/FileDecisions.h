@@ -47,7 +47,6 @@ public:
     QString CountdownAnswer() const;
     // The window's question says its answer came from the countdown, not the user.
     void NoteCountdown() { m_countdown = true; }
-    bool Asking() const { return m_asking; }
     int Waiting() const { return int(m_waiting.size()); }
     // The base decision without its "_all".
     static QString Base(const QString& decision);

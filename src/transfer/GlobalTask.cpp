@@ -257,12 +257,16 @@ void Global_Task::DelayRetry(QueueItem* item) {
     if (delay <= 0) return;
     item->retryAt = SteadyMs() + delay;
     const int seconds = (delay + 999) / 1000;
-    item->note = seconds >= 120 && seconds % 60 == 0
-                     ? QStringLiteral("retry in %1 min").arg(seconds / 60)
-                     : QStringLiteral("retry in %1 s").arg(seconds);
-    const QModelIndex at = Queue().indexOf(item, 5);
-    emit Queue().dataChanged(at, at);
+    SetRetryNote(item, seconds >= 120 && seconds % 60 == 0
+                           ? QStringLiteral("retry in %1 min").arg(seconds / 60)
+                           : QStringLiteral("retry in %1 s").arg(seconds));
     ScheduleRetries();
+}
+
+void Global_Task::SetRetryNote(QueueItem* item, const QString& note) {
+    item->note = note;
+    const QModelIndex at = Queue().indexOf(item, 5); // shown beside the attempts
+    emit Queue().dataChanged(at, at);
 }
 
 void Global_Task::ScheduleRetries() {
@@ -279,9 +283,7 @@ void Global_Task::RetriesDue() {
     for (QueueItem* item : Queue().items()) {
         if (item->retryAt == 0 || item->retryAt > now) continue;
         item->retryAt = 0;
-        item->note.clear();
-        const QModelIndex at = Queue().indexOf(item, 5);
-        emit Queue().dataChanged(at, at);
+        SetRetryNote(item, QString());
     }
     // The scan passed over the items that were not due: it looks at them again.
     Queue().resetScanHints();
@@ -364,7 +366,7 @@ void Global_Task::ConfigureWorkerConnection(TFtpClient& client, const SettingsSo
     client.SetSocksUserCode(QString());
     client.SetSocksPassword(QString());
     client.SetInactivityTimeout(settings.integer(Setting::InactivityTimeout));
-    client.SetListingLimit(qint64(settings.integer(Setting::ListingLimit)) << 20);
+    client.SetListingLimit(settings.listingLimitBytes());
     if (type == QLatin1String("Proxy")) {
         client.SetConnectionType(ftpDirect);
         client.SetHostName(settings.text(Setting::ProxyServer));

@@ -114,6 +114,7 @@ private:
     // A failed item waits its turn; the timer wakes the scan when the first is due.
     void DelayRetry(QueueItem* item);
     void ScheduleRetries();
+    void SetRetryNote(QueueItem* item, const QString& note);
     void RetriesDue();
 
     queue_manager& m_queues;

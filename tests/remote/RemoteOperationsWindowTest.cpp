@@ -223,13 +223,7 @@ TEST_P(HiddenEntriesTest, AFolderWithHiddenFilesAtEveryLevelIsDeletedWhole) {
     act("ShowHidden1")->setChecked(false);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, HiddenEntriesTest,
-                         ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"),
-                         [](const auto& info) {
-                             return std::string(info.param) == "pure-ftpd"
-                                        ? std::string("pureftpd")
-                                        : std::string(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, HiddenEntriesTest, EveryServer(), ServerTestName);
 
 // The CHMOD dialog without a server.
 class ChmodDialogTest : public ::testing::Test {

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
-// A test run once per real FTP server ("pyftpdlib", "vsftpd"): SetUp starts the server,
-// and skips the test where the server needs root the test does not have.
+#include <string>
+
+// A test run once per real FTP server ("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"):
+// SetUp starts the server, and skips the test where the server needs root the test does
+// not have.
 class RealServerTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
@@ -20,3 +23,13 @@ protected:
 
     RealFtpServer server;
 };
+
+// The four servers, for INSTANTIATE_TEST_SUITE_P, and their names as test names.
+inline auto EveryServer() {
+    return ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd");
+}
+inline std::string ServerTestName(const ::testing::TestParamInfo<const char*>& info) {
+    std::string name = info.param;
+    std::erase(name, '-'); // test names are identifiers
+    return name;
+}

@@ -257,13 +257,7 @@ TEST_P(TransferServersTest, WithoutThePromptTheOverwriteOptionDecidesEveryConfli
     EXPECT_EQ(readFile(local + "/s.bin"), QByteArray("local"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransferServersTest,
-                         ::testing::Values("pyftpdlib", "vsftpd", "pure-ftpd", "proftpd"),
-                         [](const auto& info) {
-                             return std::string(info.param) == "pure-ftpd"
-                                        ? std::string("pureftpd")
-                                        : std::string(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, TransferServersTest, EveryServer(), ServerTestName);
 
 TEST(TransferResume, ADownloadCutOffByTheServerResumesWhereItStopped) {
     RealFtpServer server = StartPyftpdlib(512 * 1024);
