@@ -81,6 +81,40 @@ TMainform::TMainform(QWidget* parent)
     statusBar()->addWidget(m_statusLeft, 1);
     statusBar()->addWidget(m_statusRight, 1);
     buildTray();
+    // The toolbar's file commands act on the pane the user worked in last.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now) return;
+        const ActivePane before = m_activePane;
+        if (m_localPane->isAncestorOf(now)) m_activePane = ActivePane::Local;
+        if (m_remotePane->isAncestorOf(now)) m_activePane = ActivePane::Remote;
+        if (m_activePane != before) showToolbarCommands();
+    });
+    bindFailures();
+}
+
+void TMainform::bindFailures() {
+    trayMessage = [this](const QString& text) {
+        m_tray->showMessage(QStringLiteral("1Quillon"), text, QSystemTrayIcon::Warning);
+    };
+    // An item that ran out of attempts is said where the user looks: the status bar, and
+    // once through the tray icon while the window is hidden there.
+    connect(&m_failQueueModel, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                if (parent.isValid()) return;
+                for (int row = first; row <= last; ++row) {
+                    const QueueItem* item = m_failQueueModel.itemAt(m_failQueueModel.index(row, 0));
+                    const QByteArray error = item->column(9);
+                    if (error.isEmpty()) continue; // moved or copied by the user
+                    const QString text =
+                        QStringLiteral("Transfer failed: %1: %2")
+                            .arg(QString::fromUtf8(item->text), QString::fromUtf8(error));
+                    ShowStatus(text);
+                    if (!isVisible() && m_trayAvailable && !m_trayToldFailure) {
+                        m_trayToldFailure = true;
+                        trayMessage(text);
+                    }
+                }
+            });
 }
 
 TMainform::~TMainform() {
@@ -116,13 +150,13 @@ QWidget* TMainform::buildRightPane() {
     m_logSplitter->setObjectName(QStringLiteral("log_splitter"));
     m_remotePane = new RemotePaneWidget;
     m_remoteCommands = m_remotePane;
-    connect(m_remotePane, &RemotePaneWidget::downloadAllowed, this, [this](bool allowed) {
-        m_a.Download_Button->setEnabled(allowed);
-        // The toolbar's file commands go to the remote list while it has the focus.
-        if (!m_remotePane->listHasFocus()) return;
-        for (QAction* a : {m_a.View_Button, m_a.Open_Button, m_a.Delete_Button})
-            a->setEnabled(allowed);
-    });
+    connect(m_remotePane, &RemotePaneWidget::commandsChanged, this,
+            [this](const RemoteListing::SelectionCommands& c) {
+                m_remoteStates = c;
+                // Downloads run on the workers' connections: the selection is enough.
+                m_a.Download_Button->setEnabled(c.nonEmpty);
+                if (m_activePane == ActivePane::Remote) showToolbarCommands();
+            });
     m_logView = new LogView(m_log);
     connect(m_logView, &LogView::closeRequested, this, [this] {
         if (m_a.LogWindow1->isChecked()) toggleViewOf(Setting::LogWindow);
@@ -262,10 +296,21 @@ void TMainform::bindTransfers() {
     m_remoteRefresh->setSingleShot(true);
     m_remoteRefresh->setInterval(1000);
     connect(m_remoteRefresh, &QTimer::timeout, this, [this] {
-        if (m_navigation && m_navigation->IsConnected()) m_navigation->Refresh();
+        if (m_navigation) m_navigation->RefreshWhenIdle();
     });
     m_task.hooks.refreshRemote = [this] {
         if (!m_remoteRefresh->isActive()) m_remoteRefresh->start();
+    };
+    // After downloads the local folders they went into, once for a burst of files.
+    m_localRefresh.setSingleShot(true);
+    m_localRefresh.setInterval(500);
+    connect(&m_localRefresh, &QTimer::timeout, this, [this] {
+        for (const QString& folder : std::exchange(m_downloadedInto, {}))
+            m_localPane->FolderChanged(folder);
+    });
+    m_task.hooks.refreshLocal = [this](const QString& folder) {
+        m_downloadedInto.insert(folder);
+        if (!m_localRefresh.isActive()) m_localRefresh.start();
     };
     m_task.hooks.ensureBrowsingSession = [this] {
         if (!m_navigation || m_navigation->IsConnected() || m_quickBar->host().isEmpty()) return;
@@ -400,7 +445,7 @@ void TMainform::upload(const QStringList& paths, const QString& target) {
 void TMainform::download(const QList<DraggedRemoteRow>& rows, const QString& folder) {
     QList<RemoteSource> sources;
     for (const DraggedRemoteRow& r : rows)
-        sources.append({r.name, r.size, r.folder});
+        sources.append({r.name, r.size, r.folder, r.bytes});
     const QStringList refused =
         m_requests->Download(sources, m_navigation->DisplayedDirectory(), folder,
                              TransferRequests::AccountOf(m_navigation->Client()));
@@ -419,21 +464,41 @@ void TMainform::showMessage(const QString& text) {
 }
 
 void TMainform::showLocalCommands(const LocalCommandStates& s) {
-    m_a.View_Button->setEnabled(s.view);
-    m_a.Open_Button->setEnabled(s.open);
-    m_a.NewFolder_Button->setEnabled(s.newFolder);
-    m_a.Copy_Button->setEnabled(s.copy);
-    m_a.Cut_Button->setEnabled(s.cut);
-    m_a.Rename_Button->setEnabled(s.rename);
-    m_a.Delete_Button->setEnabled(s.del);
+    m_localStates = s;
     const bool ready = m_navigation && m_navigation->IsIdle();
     m_a.Upload_Button->setEnabled(s.upload && ready);
     m_a.UploadAsZip1->setEnabled(s.upload && ready);
+    if (m_activePane == ActivePane::Local) showToolbarCommands();
+}
+
+void TMainform::showToolbarCommands() {
+    QAction* const fileCommands[] = {m_a.View_Button,   m_a.Open_Button,  m_a.NewFolder_Button,
+                                     m_a.Copy_Button,   m_a.Cut_Button,   m_a.Rename_Button,
+                                     m_a.Delete_Button, m_a.Paste_Button, m_a.BMShapedButton1};
+    bool on[std::size(fileCommands)] = {};
+    if (m_activePane == ActivePane::Local) {
+        const LocalCommandStates& s = m_localStates;
+        const bool local[] = {s.view,   s.open, s.newFolder,  s.copy,      s.cut,
+                              s.rename, s.del,  m_localPaste, m_localPaste};
+        std::copy(std::begin(local), std::end(local), on);
+    } else if (m_activePane == ActivePane::Remote) {
+        const RemoteListing::SelectionCommands& c = m_remoteStates;
+        // Copy is a local command: the server has no clipboard.
+        const bool remote[] = {c.files,  c.files,    c.always, false,  c.single,
+                               c.single, c.nonEmpty, c.paste,  c.paste};
+        std::copy(std::begin(remote), std::end(remote), on);
+    }
+    for (size_t i = 0; i < std::size(fileCommands); ++i)
+        fileCommands[i]->setEnabled(on[i]);
+    const bool paste = m_activePane == ActivePane::Local    ? m_localPaste
+                       : m_activePane == ActivePane::Remote ? m_remoteStates.paste
+                                                            : false;
+    m_a.Paste1->setEnabled(paste);
 }
 
 void TMainform::setPasteCommands(bool enabled) {
-    for (QAction* a : {m_a.Paste1, m_a.Paste_Button, m_a.BMShapedButton1})
-        a->setEnabled(enabled);
+    m_localPaste = enabled;
+    if (m_activePane == ActivePane::Local) showToolbarCommands();
 }
 
 void TMainform::CreateDialogs() {
@@ -482,6 +547,7 @@ void TMainform::closeEvent(QCloseEvent* event) {
 }
 
 void TMainform::BringToFront() {
+    m_trayToldFailure = false; // the next failure while hidden is said again
     if (isMinimized()) showMaximized();
     show();
     raise();
@@ -545,9 +611,9 @@ bool TMainform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainform::routeToFocusedPane(void (PaneCommands::*command)()) {
-    if (m_localPane->listHasFocus()) {
+    if (m_activePane == ActivePane::Local) {
         if (m_localCommands) (m_localCommands->*command)();
-    } else if (m_remotePane->listHasFocus()) {
+    } else if (m_activePane == ActivePane::Remote) {
         if (m_remoteCommands) (m_remoteCommands->*command)();
     }
 }
@@ -656,6 +722,12 @@ void TMainform::keepAliveChanged(bool on) {
 // The session's commands
 
 void TMainform::SetSessionControls(bool connected) {
+    // The server in the title while connected.
+    const TFtpClient* client = m_navigation ? &m_navigation->Client() : nullptr;
+    setWindowTitle(
+        connected && client
+            ? QStringLiteral("%1@%2 \u2014 1Quillon").arg(client->UserName(), client->HostName())
+            : QStringLiteral("1Quillon "));
     m_a.Abort_Button->setEnabled(connected);
     m_a.Disconnect1->setEnabled(connected);
     if (connected) {
@@ -683,8 +755,7 @@ void TMainform::SetIdleControls(bool idle) {
     m_a.Abort1->setEnabled(!idle);
     m_a.EnterCommand1->setEnabled(idle);
     if (!idle) {
-        for (QAction* a :
-             {m_a.Upload_Button, m_a.UploadAsZip_Button, m_a.UploadAsZip1, m_a.Download_Button})
+        for (QAction* a : {m_a.Upload_Button, m_a.UploadAsZip_Button, m_a.UploadAsZip1})
             a->setEnabled(false);
     }
 }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "GlobalTask.h"
+#include "LocalCommands.h"
 #include "PaneCommands.h"
 #include "QueueAutosave.h"
 #include "QueueManager.h"
+#include "RemoteListing.h"
 #include "RemotePane.h"
 #include "SessionLog.h"
 #include "SettingsHost.h"
@@ -42,7 +44,6 @@ class TGlobalSettings;
 class ThreadPanel;
 class TFileDrop;
 struct DraggedRemoteRow;
-struct LocalCommandStates;
 
 class TMainform : public QMainWindow, public SettingsHost, public SessionControls {
     Q_OBJECT
@@ -75,6 +76,8 @@ public:
     void SetRemoteCommands(PaneCommands* commands) { m_remoteCommands = commands; }
     // Ends the program; tests replace it to watch the exit paths.
     std::function<void()> quitApplication;
+    // A message through the tray icon; tests replace it (offscreen there is no tray).
+    std::function<void(const QString& text)> trayMessage;
 
     // SettingsHost.
     bool viewFlag(Setting s) const override;
@@ -124,7 +127,10 @@ private:
     void uploadAsZip(const QStringList& paths);
     // Archive folders no queue item needs any more are removed.
     void sweepZipFolders();
+    void bindFailures();
     void showLocalCommands(const LocalCommandStates& states);
+    // The toolbar's file commands and Paste, from the pane the user worked in last.
+    void showToolbarCommands();
     void setPasteCommands(bool enabled);
     // Uploads into the remote folder; dropped paths that are gone are named to the user.
     void upload(const QStringList& paths, const QString& target);
@@ -141,6 +147,14 @@ private:
     Global_Task m_task{m_queueManager, m_settingsSource, QString()};
     std::unique_ptr<QueueAutosave> m_queueSave, m_failQueueSave;
     QTimer* m_remoteRefresh = nullptr;
+    QTimer m_localRefresh;
+    QSet<QString> m_downloadedInto;
+    enum class ActivePane { None, Local, Remote } m_activePane = ActivePane::None;
+    LocalCommandStates m_localStates;
+    RemoteListing::SelectionCommands m_remoteStates;
+    bool m_localPaste = false;
+    // A failure has been said through the tray since the window was hidden.
+    bool m_trayToldFailure = false;
     std::unique_ptr<SiteTree> m_sites;
     // The entry id of the site the session was opened from (0: a quick connection).
     uint64_t m_sessionSiteId = 0;

@@ -57,7 +57,7 @@ void TMainform::buildMenus() {
     connect(m_a.Cut1, &QAction::triggered, this,
             [this] { routeToFocusedPane(&PaneCommands::Cut); });
     connect(m_a.Copy1, &QAction::triggered, this, [this] {
-        if (m_localCommands && m_localPane->listHasFocus()) m_localCommands->Copy();
+        if (m_localCommands && m_activePane == ActivePane::Local) m_localCommands->Copy();
     });
     connect(m_a.Paste1, &QAction::triggered, this,
             [this] { routeToFocusedPane(&PaneCommands::Paste); });
@@ -239,7 +239,7 @@ void TMainform::buildToolbar() {
     connect(m_a.Delete_Button, &QAction::triggered, this,
             [this] { routeToFocusedPane(&PaneCommands::Delete); });
     connect(m_a.Copy_Button, &QAction::triggered, this, [this] {
-        if (m_localCommands && m_localPane->listHasFocus()) m_localCommands->Copy();
+        if (m_localCommands && m_activePane == ActivePane::Local) m_localCommands->Copy();
     });
 }
 

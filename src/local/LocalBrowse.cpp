@@ -1,11 +1,12 @@
 #include "LocalBrowse.h"
 
+#include "FileTypes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
-#include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
@@ -36,10 +37,6 @@ bool isSystemFolder(const QString& root) {
     }
     return false;
 }
-
-struct TypeNames {
-    QString type, icon;
-};
 
 } // namespace
 
@@ -197,31 +194,7 @@ QString Local_Browse::ModifiedText(const QDateTime& t) {
 }
 
 void Local_Browse::TypeOf(const QString& fileName, QString* type, QString* iconName) {
-    // The answer depends on the name's ending only: kept per ending, so a folder of
-    // thousands of files asks the database a handful of times.
-    static QHash<QString, TypeNames> known;
-    const qsizetype dot = fileName.indexOf(u'.', 1);
-    const QString key = dot > 0 ? fileName.mid(dot).toLower() : QString();
-    if (!key.isEmpty()) {
-        if (auto it = known.constFind(key); it != known.constEnd()) {
-            *type = it->type;
-            *iconName = it->icon;
-            return;
-        }
-    }
-    static const QMimeDatabase db;
-    const QMimeType mime = db.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
-    TypeNames names;
-    if (mime.isValid() && !mime.isDefault()) {
-        names.type = mime.comment();
-        names.icon = mime.iconName();
-    }
-    if (names.type.isEmpty()) {
-        const QString suffix = QFileInfo(fileName).suffix().toUpper();
-        names.type = suffix.isEmpty() ? QStringLiteral("File") : suffix + QStringLiteral(" File");
-        names.icon = QStringLiteral("text-x-generic");
-    }
-    if (!key.isEmpty()) known.insert(key, names);
-    *type = names.type;
-    *iconName = names.icon;
+    const FileType t = FileTypeOf(fileName);
+    *type = t.name;
+    *iconName = t.icon;
 }

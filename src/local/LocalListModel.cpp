@@ -1,6 +1,6 @@
 #include "LocalListModel.h"
 
-#include <QCollator>
+#include "NaturalOrder.h"
 
 #include <algorithm>
 
@@ -244,21 +244,17 @@ void LocalListModel::sortChildren(Node* parent) {
                          }));
         break;
     default: {
-        // The full paths without regard to case, in the user's collation: keys made once.
-        QCollator collator;
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::vector<std::pair<QCollatorSortKey, std::unique_ptr<Node>>> keyed;
-        keyed.reserve(children.size());
-        for (auto& child : children)
-            keyed.emplace_back(collator.sortKey(child->entry.path), std::move(child));
-        std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
-            return descending ? b.first.compare(a.first) < 0 : a.first.compare(b.first) < 0;
-        });
-        for (size_t i = 0; i < keyed.size(); ++i)
-            children[i] = std::move(keyed[i].second);
+        // The full paths as a person reads them: numbers by value, without regard to case.
+        std::stable_sort(children.begin(), children.end(),
+                         ordered([](const Node& x, const Node& y) {
+                             return naturalCompare(x.entry.path, y.entry.path) < 0;
+                         }));
         break;
     }
     }
+    // Folders stay above files whichever way the column sorts.
+    std::stable_partition(children.begin(), children.end(),
+                          [](const std::unique_ptr<Node>& n) { return n->entry.isFolder(); });
     for (size_t i = 0; i < children.size(); ++i)
         children[i]->row = int(i);
 }

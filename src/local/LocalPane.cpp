@@ -268,6 +268,22 @@ void LocalPane::Refresh(const QModelIndex& row) {
     ListFolder(folder);
 }
 
+void LocalPane::FolderChanged(const QString& folder) {
+    const QString shown = Local_Browse::StripTrailingSlash(m_browse.CurrentFolder());
+    if (shown.isEmpty() || Local_Browse::StripTrailingSlash(folder) != shown) return;
+    const QStringList selected = SelectedPaths();
+    const QString current = m_model->entry(m_list->currentIndex()).path;
+    ListFolder(m_browse.CurrentFolder());
+    QItemSelectionModel* selection = m_list->selectionModel();
+    for (const QString& path : selected) {
+        const QModelIndex row = m_model->findPath(path);
+        if (row.isValid())
+            selection->select(row, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    const QModelIndex at = m_model->findPath(current);
+    if (at.isValid()) selection->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+}
+
 void LocalPane::showCurrentFolder() {
     const QString folder = m_browse.CurrentFolder();
     m_currDir->setToolTip(folder);

@@ -43,6 +43,9 @@ public:
     // The list again: with a row, that row's folder under it; with none, the current
     // folder (or the nearest folder above it that still exists).
     void Refresh(const QModelIndex& row);
+    // After files arrived in `folder`: the list again when it shows that folder, with the
+    // selection and the current row kept.
+    void FolderChanged(const QString& folder);
 
     // Selected rows' paths, in the order they were selected.
     QStringList SelectedPaths() const;

@@ -54,6 +54,39 @@ bool waiting(int state) {
 
 } // namespace
 
+QString QueueStateIconName(int state) {
+    switch (state) {
+    case FolderWaiting:
+        return QStringLiteral("folder");
+    case FolderActive:
+    case FolderExpanded:
+        return QStringLiteral("folder-open");
+    case DownloadFolderDone:
+    case UploadFolderDone:
+    case DownloadDone:
+    case UploadDone:
+        return QStringLiteral("emblem-default");
+    case FolderCancelled:
+    case FileCancelled:
+        return QStringLiteral("process-stop");
+    case FileWaiting:
+        return QStringLiteral("appointment-soon");
+    case FileActive:
+        return QStringLiteral("media-playback-start");
+    case Failed:
+        return QStringLiteral("dialog-error");
+    case Skipped:
+        return QStringLiteral("media-skip-forward");
+    default:
+        return QStringLiteral("dialog-question");
+    }
+}
+
+bool QueueStateNeedsAttention(int state) {
+    return state == Failed || state == Skipped || state == FileCancelled ||
+           state == FolderCancelled;
+}
+
 QueueModel::QueueModel(bool failedQueue, QObject* parent)
     : QAbstractItemModel(parent), m_failed(failedQueue), m_root(std::make_unique<QueueItem>()) {}
 
@@ -122,8 +155,8 @@ void QueueModel::setState(QueueItem* item, int state) {
     if (item->block.imageIndex == state) return;
     item->block.imageIndex = state;
     if (waiting(state)) lowerScanHints(item);
-    const QModelIndex at = indexOf(item, 0);
-    emit dataChanged(at, at, {kStateRole, Qt::DecorationRole});
+    // The whole row: a failed or skipped row reads differently in every column.
+    emit dataChanged(indexOf(item, 0), indexOf(item, columnCount() - 1));
 }
 
 void QueueModel::setExpanded(QueueItem* item, bool expanded) {
@@ -210,6 +243,12 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
         return QString::fromUtf8(item->column(index.column()));
     case kStateRole:
         return item->state();
+    case kIconNameRole:
+        return index.column() == 0 ? QueueStateIconName(item->state()) : QVariant();
+    case kAttentionRole:
+        return QueueStateNeedsAttention(item->state());
+    case Qt::ToolTipRole:
+        return hint(item);
     case Qt::TextAlignmentRole:
         switch (index.column()) {
         case 0:
@@ -224,6 +263,22 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QString QueueModel::hint(const QueueItem* item) const {
+    QString path;
+    for (const QueueItem* at = item; at && at->parent; at = at->parent)
+        path = path.isEmpty() ? QString::fromUtf8(at->text)
+                              : QString::fromUtf8(at->text) + u'/' + path;
+    const bool folder = item->state() < FileWaiting;
+    QString text = path;
+    if (!folder && isAsciiPath)
+        text += isAsciiPath(path) ? QStringLiteral("\nTransfer type: ASCII (line ends converted)")
+                                  : QStringLiteral("\nTransfer type: binary (bytes as they are)");
+    const QByteArray error = item->column(9);
+    if (m_failed && !error.isEmpty()) text += QStringLiteral("\n") + QString::fromUtf8(error);
+    if (!item->note.isEmpty()) text += QStringLiteral("\n") + item->note;
+    return text;
 }
 
 QVariant QueueModel::headerData(int section, Qt::Orientation orientation, int role) const {

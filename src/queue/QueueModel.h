@@ -9,6 +9,7 @@
 
 #include <QAbstractItemModel>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,10 +53,22 @@ struct QueueItem {
     int row() const { return rowInParent; }
 };
 
+// The freedesktop icon name of a state's row, and whether the row needs the user's eye
+// (failed, skipped or cancelled: it never completes by itself).
+QString QueueStateIconName(int state);
+bool QueueStateNeedsAttention(int state);
+
 class QueueModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     static constexpr int kStateRole = Qt::UserRole + 1;
+    // The state's icon name (QueueStateIconName); the window turns it into an icon.
+    static constexpr int kIconNameRole = Qt::UserRole + 2;
+    static constexpr int kAttentionRole = Qt::UserRole + 3;
+
+    // The row's hint names the transfer type the item goes in ("ASCII" or "binary");
+    // the queue operations give the rule, which knows the ASCII extensions.
+    std::function<bool(const QString& remotePath)> isAsciiPath;
 
     // The failed queue shows the "Error" column as well.
     explicit QueueModel(bool failedQueue, QObject* parent = nullptr);
@@ -99,6 +112,8 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    QString hint(const QueueItem* item) const;
+
     bool m_failed;
     std::unique_ptr<QueueItem> m_root;
 };

@@ -3,8 +3,10 @@
 #include "PlainMessage.h"
 #include "QueueManager.h"
 #include "QueueModel.h"
+#include "QueueRowDelegate.h"
 #include "QueueScheduler.h"
 #include "QueueStatusDelegate.h"
+#include "ThemeIcon.h"
 #include "ToolButton.h"
 
 #include <QAction>
@@ -21,15 +23,7 @@
 namespace {
 
 // Widths of the columns Remote to Error; Ftp Site, UserName and PassWord are hidden.
-QTreeView* queueView(QueueModel& model, const char* name, QWidget* parent) {
-    auto* view = new QTreeView(parent);
-    view->setObjectName(QLatin1String(name));
-    view->setModel(&model);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setUniformRowHeights(true);
-    view->setSortingEnabled(false);
-    view->setAllColumnsShowFocus(true);
+void layColumns(QTreeView* view, const QueueModel& model) {
     const bool failed = model.failedQueue();
     const int working[] = {215, 55, 220, 85, 100, 76, 70, 77, 89};
     const int failing[] = {215, 50, 220, 85, 50, 70, 70, 77, 83, 500};
@@ -37,6 +31,27 @@ QTreeView* queueView(QueueModel& model, const char* name, QWidget* parent) {
         view->setColumnWidth(c, failed ? failing[c] : working[c]);
     for (int c : {6, 7, 8})
         view->setColumnHidden(c, true);
+}
+
+QTreeView* queueView(QueueModel& model, const char* name, QWidget* parent) {
+    auto* view = new QTreeView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setModel(&model);
+    view->setItemDelegate(new QueueRowDelegate(view));
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformRowHeights(true);
+    view->setSortingEnabled(false);
+    view->setAllColumnsShowFocus(true);
+    layColumns(view, model);
+    // A reset of the model (a load, a replace) would show the hidden columns again.
+    QObject::connect(&model, &QAbstractItemModel::modelReset, view,
+                     [view, &model] { layColumns(view, model); });
+    // New rows come into sight as they are queued.
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, view,
+                     [view, &model](const QModelIndex& parent, int, int last) {
+                         if (!parent.isValid()) view->scrollTo(model.index(last, 0));
+                     });
     // Folders open as the queue file had them, and remember what the user does.
     auto restore = [view, &model] {
         for (QueueItem* item : model.items()) {
@@ -53,8 +68,22 @@ QTreeView* queueView(QueueModel& model, const char* name, QWidget* parent) {
     header->setStretchLastSection(false);
     header->setSectionResizeMode(1, QHeaderView::Fixed);
     header->setSectionResizeMode(5, QHeaderView::Fixed);
-    if (failed) header->setSectionResizeMode(4, QHeaderView::Fixed);
+    if (model.failedQueue()) header->setSectionResizeMode(4, QHeaderView::Fixed);
     return view;
+}
+
+// The icon of a page's button, by what it does.
+struct ButtonIcon {
+    const char* themeName;
+    QStyle::StandardPixmap fallback;
+};
+ButtonIcon buttonIcon(const QByteArray& button) {
+    if (button.endsWith("SaveToFile_Button") || button.endsWith("Export_Button"))
+        return {"document-save", QStyle::SP_DialogSaveButton};
+    if (button.endsWith("LoadFromFile_Button") || button.endsWith("Import_Button"))
+        return {"document-open", QStyle::SP_DialogOpenButton};
+    if (button.endsWith("Clear_Button")) return {"edit-clear", QStyle::SP_DialogResetButton};
+    return {"go-next", QStyle::SP_ArrowForward};
 }
 
 } // namespace
@@ -67,7 +96,7 @@ QueuePages::QueuePages(queue_manager& queues, QueueScheduler& scheduler, QWidget
     auto* bar = new QHBoxLayout;
     m_toggleProcessing =
         makeToolButton(this, "Queue_ToggleProcessing", QStringLiteral("Stop Queue Processing"),
-                       QStyle::SP_MediaPause);
+                       QStringLiteral("media-playback-pause"), QStyle::SP_MediaPause);
     m_toggleProcessing->setCheckable(true);
     connect(m_toggleProcessing, &QToolButton::toggled, this, [this](bool stopped) {
         showProcessingState();
@@ -75,7 +104,7 @@ QueuePages::QueuePages(queue_manager& queues, QueueScheduler& scheduler, QWidget
         if (!stopped) m_scheduler.ScanQueue();
     });
     m_startTransfer = makeToolButton(this, "Queue_StartTransfer", QStringLiteral("Start Transfer"),
-                                     QStyle::SP_MediaPlay);
+                                     QStringLiteral("media-playback-start"), QStyle::SP_MediaPlay);
     connect(m_startTransfer, &QToolButton::clicked, this, [this] {
         if (m_queues.RestartFlat()) m_scheduler.ScanQueue();
     });
@@ -133,6 +162,7 @@ QueuePages::QueuePages(queue_manager& queues, QueueScheduler& scheduler, QWidget
               {"Failed_Queue_Submit_Button", "Failed_Queue_Submit", "Submit for Transfer",
                "Submit Queue for Transfer",
                [this, &working, &failed] {
+                   if (!replaceWorkingQueue(working)) return;
                    queue_manager::ReplaceFromTree(working, failed);
                    m_scheduler.ScanQueue();
                }},
@@ -145,6 +175,11 @@ QueuePages::QueuePages(queue_manager& queues, QueueScheduler& scheduler, QWidget
               {nullptr, "Failed_Queue_Delete_Completed", "", "Delete Completed Items",
                [&failed] { queue_manager::DeleteCompleted(failed); }}}),
         QStringLiteral("Failed Queue"));
+    // The failed queue's tab counts its items, so a failure is seen from the other page.
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&failed, signal, this, &QueuePages::showFailedCount);
+    connect(&failed, &QAbstractItemModel::modelReset, this, &QueuePages::showFailedCount);
+    showFailedCount();
     layout->addLayout(bar);
     layout->addWidget(m_pages);
 }
@@ -162,8 +197,9 @@ QWidget* QueuePages::page(QTreeView* view, const char* menuName,
         item->setObjectName(QLatin1String(c.menu));
         connect(item, &QAction::triggered, this, c.run);
         if (!c.button) continue;
-        QToolButton* button =
-            makeToolButton(page, c.button, QLatin1String(c.hint), QStyle::SP_FileDialogListView);
+        const ButtonIcon icon = buttonIcon(c.button);
+        QToolButton* button = makeToolButton(page, c.button, QLatin1String(c.hint),
+                                             QLatin1String(icon.themeName), icon.fallback);
         connect(button, &QToolButton::clicked, this, c.run);
         buttons->addWidget(button);
     }
@@ -213,6 +249,24 @@ void QueuePages::importQueue(QueueModel& model) {
     queue_manager::ResumeInterrupted(model);
 }
 
+bool QueuePages::replaceWorkingQueue(const QueueModel& working) {
+    const int rows = working.rowCount();
+    if (rows == 0) return true;
+    const QString text =
+        QStringLiteral("The working queue holds %1 item(s). Replace them with the failed "
+                       "queue's items?")
+            .arg(rows);
+    return PlainMessage::question(this, QStringLiteral("Submit Queue for Transfer"), text) ==
+           QMessageBox::Yes;
+}
+
+void QueuePages::showFailedCount() {
+    const int failed = m_queues.FailQueue().rowCount();
+    const int page = m_pages->indexOf(m_failQueue->parentWidget());
+    m_pages->setTabText(page, failed == 0 ? QStringLiteral("Failed Queue")
+                                          : QStringLiteral("Failed Queue (%1)").arg(failed));
+}
+
 bool QueuePages::processing() const {
     return m_toggleProcessing->isChecked();
 }
@@ -225,8 +279,10 @@ void QueuePages::showProcessingState() {
     const bool stopped = m_toggleProcessing->isChecked();
     m_toggleProcessing->setToolTip(stopped ? QStringLiteral("Enable Queue Processing")
                                            : QStringLiteral("Stop Queue Processing"));
+    // The pause glyph stays; pressed in, it says processing is stopped (a ▶ here would
+    // read as a second "Start Transfer").
     m_toggleProcessing->setIcon(
-        style()->standardIcon(stopped ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+        themeIcon(QStringLiteral("media-playback-pause"), QStyle::SP_MediaPause));
 }
 
 void QueuePages::setQueueBackground(int winColour) {

@@ -47,6 +47,9 @@ private:
     void importQueue(QueueModel& model);
 
     void showProcessingState();
+    // Asks before a non-empty working queue is replaced; true when it may be.
+    bool replaceWorkingQueue(const QueueModel& working);
+    void showFailedCount();
 
     queue_manager& m_queues;
     QueueScheduler& m_scheduler;

@@ -135,7 +135,10 @@ void File_Editing_Viewing::OpenRequestDone(TFtpRequest request, int error) {
 void File_Editing_Viewing::EditRequestDone(TFtpRequest request, int error) {
     if (CommonStep(request, error)) return;
     if (request == ftpGetAsync) return Downloaded();
-    if (request == ftpPutAsync) NextFile();
+    if (request == ftpPutAsync) {
+        emit saved(m_current.directory, m_current.name);
+        NextFile();
+    }
 }
 
 bool File_Editing_Viewing::CommonStep(TFtpRequest request, int error) {

@@ -68,6 +68,8 @@ public:
 signals:
     // The viewer has no more files and watches none; it deletes itself next.
     void finished();
+    // An edited copy was sent back into the remote folder `directory`.
+    void saved(const QString& directory, const QString& name);
 
 private:
     void Bind(int mode);

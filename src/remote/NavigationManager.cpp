@@ -338,7 +338,16 @@ void Navigation_Manager::BrowseRequestDone(TFtpRequest request, int error) {
             m_pane.ShowMessage(QStringLiteral("The directory was not created:\n") +
                                m_client.LastReply());
     }
+    // The listing a failure itself starts (after a refused move) keeps the failure in
+    // the status bar; once nothing more runs, the next success replaces it.
+    if (ConnectedAndReady()) m_keepErrorStatus = false;
     AfterRequest();
+    if (m_refreshPending && ConnectedAndReady()) {
+        // After the report has been taken: from the loop.
+        QTimer::singleShot(0, this, [this] {
+            if (m_refreshPending) RefreshWhenIdle();
+        });
+    }
     QCoreApplication::processEvents();
 }
 
@@ -369,6 +378,7 @@ void Navigation_Manager::RequestFailed(TFtpRequest request, int error) {
         return;
     }
     if (request == ftpDirAsync && !m_listingFile.isEmpty()) QFile::remove(m_listingFile);
+    m_keepErrorStatus = true;
     // The pane still shows the folder it showed: the address box says so again.
     m_pane.SetAddressText(m_displayedDirectory);
     m_controls.ShowStatus(m_client.Connected() ? reason
@@ -382,6 +392,7 @@ void Navigation_Manager::SessionConnected() {
 
 void Navigation_Manager::SessionClosed() {
     m_loggedIn = false;
+    m_refreshPending = false;
     EndChmod();
     m_controls.SetSessionControls(false);
     m_controls.ShowStatus(QStringLiteral("Not connected"));
@@ -400,6 +411,16 @@ void Navigation_Manager::StateChanged() {
 QString Navigation_Manager::CacheFile(const QString& directory) const {
     return RemoteListing::cacheFile(m_programDir, m_client.HostName(), m_client.Port(),
                                     m_client.UserName(), directory);
+}
+
+void Navigation_Manager::RefreshWhenIdle() {
+    if (!IsConnected() || !m_loggedIn) return;
+    if (IsIdle() && !m_deleting) {
+        m_refreshPending = false;
+        Refresh();
+        return;
+    }
+    m_refreshPending = true;
 }
 
 void Navigation_Manager::ChangeDirectory(const QString& directory, bool forceFetch) {
@@ -441,12 +462,15 @@ void Navigation_Manager::ListingDone() {
                          SessionLog::Error);
     }
     m_listingFile.clear();
+    m_refreshPending = false; // the folder is as fresh as a refresh would make it
     ReadListingFile(file, m_columns);
     m_pane.AddToAddressHistory(m_client.HostDirName());
     ShowListing(m_client.HostDirName());
 }
 
 void Navigation_Manager::ShowListing(const QString& directory) {
+    if (!std::exchange(m_keepErrorStatus, false))
+        m_controls.ShowStatus(QStringLiteral("Connected to %1: %2").arg(m_givenHost, directory));
     m_pane.SetAddressText(directory);
     m_displayedDirectory = directory;
     m_pane.ShowRows(RemoteListing::rows(m_columns));

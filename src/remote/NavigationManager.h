@@ -50,6 +50,9 @@ public:
     void ChangeDirectory(const QString& directory, bool forceFetch);
     void OneLevelUp();
     void Refresh() { ChangeDirectory(m_displayedDirectory, true); }
+    // Now when the session is idle, else once the request that runs has ended (after
+    // uploads and saved edits, which must show in the list whatever the session does).
+    void RefreshWhenIdle();
     // A double-click on a row: into a folder; files are for the transfer commands.
     bool OpenRow(const RemoteRow& row);
 
@@ -143,6 +146,9 @@ private:
     int m_siteIndex = -1;
     QString m_localDirectory;
     bool m_loggedIn = false;
+    // A failure is in the status bar and the listing it starts must not replace it.
+    bool m_keepErrorStatus = false;
+    bool m_refreshPending = false;
     // The listing being fetched goes here first and becomes the cache file only when
     // the server reports it complete.
     QString m_listingFile;

@@ -1,7 +1,6 @@
 #include "RemoteListing.h"
 
-#include <QHash>
-#include <QMimeDatabase>
+#include "FileTypes.h"
 
 namespace RemoteListing {
 
@@ -32,27 +31,6 @@ QString kilobytes(const QString& sizeText) {
 
 namespace {
 
-// Type names come by extension; big folders repeat a few extensions many times, so
-// each is looked up once per listing.
-QString typeText(const QString& name, bool folder, QHash<QString, QString>& byExtension) {
-    if (folder) return kFolderType;
-    const int dot = name.lastIndexOf(u'.');
-    const QString extension = dot < 0 ? QString() : name.mid(dot).toLower();
-    const auto known = byExtension.constFind(extension);
-    if (known != byExtension.constEnd()) return *known;
-    static const QMimeDatabase mimes;
-    const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    QString text;
-    if (!type.isDefault() && !type.comment().isEmpty()) {
-        text = type.comment();
-    } else if (dot >= 0 && dot < name.size() - 1) {
-        text = name.mid(dot + 1).toUpper() + QStringLiteral(" File");
-    }
-    // Names without an extension may still match a whole-name pattern: not cached.
-    if (dot >= 0) byExtension.insert(extension, text);
-    return text;
-}
-
 // A link is taken for a file when its target ends in a short extension.
 bool linkLooksLikeFile(const QString& target) {
     const int dot = target.lastIndexOf(u'.');
@@ -68,7 +46,6 @@ QString text(const std::string& s) {
 QList<RemoteRow> rows(const ListingColumns& c) {
     QList<RemoteRow> rows;
     rows.reserve(qsizetype(c.count()));
-    QHash<QString, QString> types;
     for (size_t i = 0; i < c.count(); ++i) {
         const QString name = text(c.names[i]);
         if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
@@ -77,8 +54,14 @@ QList<RemoteRow> rows(const ListingColumns& c) {
         const QString link = text(c.linkTargets[i]);
         row.link = !link.isEmpty();
         row.folder = !c.types[i].empty() || (row.link && !linkLooksLikeFile(link));
-        if (!row.folder) row.size = kilobytes(text(c.sizes[i]));
-        row.type = typeText(name, row.folder, types);
+        if (!row.folder) {
+            const QString listed = text(c.sizes[i]);
+            row.size = kilobytes(listed);
+            bool exact = false;
+            listed.toULongLong(&exact);
+            if (exact) row.bytes = listed;
+        }
+        row.type = row.folder ? kFolderType : FileTypeOf(name).name;
         row.modified = text(c.dates[i]) + u' ' + text(c.times[i]);
         row.attributes = text(c.attributes[i]);
         row.owner = text(c.owners[i]);
@@ -95,10 +78,11 @@ QString parent(const QString& directory) {
     return directory.left(slash);
 }
 
-SelectionCommands forSelection(int selectedRows) {
+SelectionCommands forSelection(int selectedRows, int selectedFolders) {
     SelectionCommands c;
     c.single = selectedRows == 1;
     c.nonEmpty = selectedRows >= 1;
+    c.files = selectedRows >= 1 && selectedFolders == 0;
     return c;
 }
 

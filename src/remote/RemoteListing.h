@@ -18,6 +18,7 @@ struct RemoteRow {
     QString group;
     bool folder = false;
     bool link = false; // a symbolic link, whether it is shown as a folder or a file
+    QString bytes;     // the listed size in bytes when the listing gives a plain number
 };
 
 namespace RemoteListing {
@@ -71,12 +72,15 @@ PastePlan paste(const CutState& cut, const QString& displayed, const QString* se
 QList<RemoteMove> dragMoves(const QString& displayed, const QString& target,
                             const QStringList& names);
 
-// Which commands of the remote pane's pop-up menu a selection of n rows allows.
+// Which commands of the remote pane's pop-up menu a selection of n rows, of which some
+// are folders, allows.
 struct SelectionCommands {
     bool always = true;    // New Directory, Refresh, Select All, Invert Selection
     bool single = false;   // BookMark Current Folder, Cut, Rename: exactly one row
-    bool nonEmpty = false; // CHMOD, Edit, View, Open, Download, Delete: one row or more
+    bool nonEmpty = false; // CHMOD, Download, Delete: one row or more
+    bool files = false;    // Edit, View, Open: one row or more, none of them a folder
+    bool paste = false;    // Paste: rows were cut and have not moved yet (the pane's)
 };
-SelectionCommands forSelection(int selectedRows);
+SelectionCommands forSelection(int selectedRows, int selectedFolders = 0);
 
 } // namespace RemoteListing

@@ -13,11 +13,6 @@
 #include <QMessageBox>
 #include <QTreeWidget>
 
-namespace {
-constexpr int kNameRole = Qt::UserRole;     // the name the row had when it was listed
-constexpr int kLinkRole = Qt::UserRole + 1; // the row is a symbolic link
-} // namespace
-
 void RemotePaneWidget::bindOperations() {
     m_viewerHost = std::make_unique<RemoteViewerHost>(this);
     connect(m_delete, &QAction::triggered, this, &RemotePaneWidget::Delete);
@@ -34,6 +29,7 @@ void RemotePaneWidget::bindOperations() {
 void RemotePaneWidget::markRow(QTreeWidgetItem* item, const RemoteRow& row) {
     item->setData(0, kNameRole, row.name);
     item->setData(0, kLinkRole, row.link);
+    item->setData(0, kBytesRole, row.bytes);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
 }
 
@@ -159,6 +155,10 @@ void RemotePaneWidget::startViewer(int mode) {
     if (files.isEmpty()) return;
     auto* viewer = new File_Editing_Viewing(*m_viewerHost, this);
     viewer->CopyConnection(m_session->Client());
+    // The saved file's row shows its new size and time.
+    connect(viewer, &File_Editing_Viewing::saved, this, [this](const QString& directory) {
+        if (m_session && m_session->DisplayedDirectory() == directory) m_session->RefreshWhenIdle();
+    });
     for (const RemoteRow& r : files)
         viewer->AddFileJob(r.name, m_session->DisplayedDirectory(), mode);
     viewer->StartNextFileJob();

@@ -1,5 +1,6 @@
 #include "RemotePaneWidget.h"
 
+#include "NaturalOrder.h"
 #include "NavigationManager.h"
 #include "PlainMessage.h"
 #include "PopupMenu.h"
@@ -15,6 +16,8 @@
 #include <QFileIconProvider>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -25,19 +28,28 @@
 
 namespace {
 
-// Rows sort by number in the size column and by date in the modified column.
+// Folders stay above files whichever way a column sorts; sizes sort by number, dates
+// by date and texts naturally ("file_2" before "file_10"), without regard to case.
 class RemoteItem : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QTreeWidget* list = treeWidget();
+        const int column = list ? list->sortColumn() : 0;
+        const bool folder = text(2) == RemoteListing::kFolderType;
+        if (folder != (other.text(2) == RemoteListing::kFolderType)) {
+            // The view reverses the order for a descending sort: undo that here.
+            const bool descending =
+                list && list->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+            return descending ? !folder : folder;
+        }
         if (column == 1) return text(1).toDouble() < other.text(1).toDouble();
         if (column == 3) {
             const QString format = QStringLiteral("MM/dd/yyyy HH:mm");
             return QDateTime::fromString(text(3), format) <
                    QDateTime::fromString(other.text(3), format);
         }
-        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+        return naturalCompare(text(column), other.text(column)) < 0;
     }
 };
 
@@ -95,7 +107,8 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     const QFontMetrics metrics = m_list->fontMetrics();
     const int pad = 3 * metrics.horizontalAdvance(u' ') + 12;
     const int widths[] = {
-        200, std::max(60, metrics.horizontalAdvance(QStringLiteral("262144.00")) + pad), 126,
+        200, std::max(60, metrics.horizontalAdvance(QStringLiteral("262144.00")) + pad),
+        std::max(126, metrics.horizontalAdvance(QStringLiteral("Plain text document")) + pad),
         std::max(90, metrics.horizontalAdvance(QStringLiteral("12/31/2000 23:59")) + pad),
         std::max(80, metrics.horizontalAdvance(QStringLiteral("drwxr-xr-x")) + pad)};
     for (int i = 0; i < 5; ++i)
@@ -108,9 +121,9 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_list);
     // Names are edited through "Rename" (F2) only: a double-click opens the row.
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    SetPaneEnabled(false);
     buildMenu();
     bindOperations();
+    SetPaneEnabled(false);
 }
 
 RemotePaneWidget::~RemotePaneWidget() = default;
@@ -148,6 +161,10 @@ void RemotePaneWidget::buildMenu() {
     connect(m_selectAll, &QAction::triggered, this, &RemotePaneWidget::SelectAll);
     connect(m_invertSelection, &QAction::triggered, this, &RemotePaneWidget::InvertSelection);
     m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
+    // Clicks, keys and Select All alike: the commands follow the selection.
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RemotePaneWidget::updateSelectionCommands);
     updateSelectionCommands();
 }
 
@@ -174,6 +191,9 @@ void RemotePaneWidget::bind(Navigation_Manager& session) {
 }
 
 bool RemotePaneWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress)
+        return listKey(static_cast<QKeyEvent*>(event)->key()) ||
+               QWidget::eventFilter(watched, event);
     if (watched == m_list->viewport() &&
         (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
          event->type() == QEvent::Drop))
@@ -186,18 +206,48 @@ bool RemotePaneWidget::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool RemotePaneWidget::listKey(int key) {
+    if (!m_session || !m_list->isEnabled()) return false;
+    if (key == Qt::Key_Backspace) {
+        if (m_idle) m_session->OneLevelUp();
+        return true;
+    }
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    QTreeWidgetItem* current = m_list->currentItem();
+    if (!current) return true;
+    if (current->text(2) == RemoteListing::kFolderType) {
+        RemoteRow row;
+        row.name = current->data(0, kNameRole).toString();
+        row.type = current->text(2);
+        if (m_idle) m_session->OpenRow(row);
+        return true;
+    }
+    if (!current->isSelected()) m_list->setCurrentItem(current);
+    View();
+    return true;
+}
+
 void RemotePaneWidget::updateSelectionCommands() {
-    const RemoteListing::SelectionCommands c =
-        RemoteListing::forSelection(int(m_list->selectedItems().size()));
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    int folders = 0;
+    for (const QTreeWidgetItem* item : selected)
+        folders += item->text(2) == RemoteListing::kFolderType;
+    RemoteListing::SelectionCommands c = RemoteListing::forSelection(int(selected.size()), folders);
+    c.paste = m_cutState.active;
+    if (!m_list->isEnabled()) c = {false, false, false, false, false};
     for (QAction* a : {m_newFolder, m_selectAll, m_invertSelection})
         a->setEnabled(c.always);
     // Refresh starts a listing: not while another request runs.
     m_refreshAction->setEnabled(c.always && m_idle);
     for (QAction* a : {m_bookMark, m_cut, m_rename})
         a->setEnabled(c.single);
-    for (QAction* a : {m_chmod, m_edit, m_view, m_open, m_download, m_delete})
+    for (QAction* a : {m_chmod, m_download, m_delete})
         a->setEnabled(c.nonEmpty);
-    emit downloadAllowed(c.nonEmpty);
+    // A folder is opened, never viewed.
+    for (QAction* a : {m_edit, m_view, m_open})
+        a->setEnabled(c.files);
+    m_paste->setEnabled(c.paste);
+    emit commandsChanged(c);
 }
 
 void RemotePaneWidget::goToAddress(const QString& directory) {
@@ -294,6 +344,7 @@ void RemotePaneWidget::ClearRows() {
 void RemotePaneWidget::SetPaneEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_list, m_address, m_refresh, m_up})
         w->setEnabled(enabled);
+    updateSelectionCommands();
 }
 
 void RemotePaneWidget::SetIdle(bool idle) {
@@ -308,8 +359,9 @@ QList<DraggedRemoteRow> RemotePaneWidget::selectedRows() const {
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = m_list->topLevelItem(i);
         if (item->isSelected())
-            rows.append(
-                {item->text(0), item->text(1), item->text(2) == RemoteListing::kFolderType});
+            rows.append({item->data(0, kNameRole).toString(), item->text(1),
+                         item->text(2) == RemoteListing::kFolderType,
+                         item->data(0, kBytesRole).toString()});
     }
     return rows;
 }
@@ -326,7 +378,7 @@ void RemotePaneWidget::Cut() {
         captions.append(r.name);
     if (captions.isEmpty()) return;
     m_cutState = RemoteListing::cut(m_session->DisplayedDirectory(), captions);
-    m_paste->setEnabled(true);
+    updateSelectionCommands();
 }
 
 void RemotePaneWidget::Paste() {
@@ -337,8 +389,11 @@ void RemotePaneWidget::Paste() {
         m_cutState, m_session->DisplayedDirectory(), selected.isEmpty() ? nullptr : &row);
     if (!plan.message.isEmpty()) return ShowMessage(plan.message);
     if (!plan.moves.isEmpty() && !m_session->RenameEntries(plan.moves))
-        ShowMessage(QStringLiteral("The server is busy with another request: try the paste again "
-                                   "when it has finished."));
+        return ShowMessage(QStringLiteral("The server is busy with another request: try the "
+                                          "paste again when it has finished."));
+    // The cut rows have moved: a second Paste would find them gone.
+    m_cutState = {};
+    updateSelectionCommands();
 }
 
 RemotePaneWidget::DropKind RemotePaneWidget::dropKind(const QMimeData* data,

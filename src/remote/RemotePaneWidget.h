@@ -69,8 +69,9 @@ public:
     void SetIdle(bool idle) override;
 
 signals:
-    // The selection allows (or no longer allows) downloading it.
-    void downloadAllowed(bool allowed);
+    // The commands the selection allows now, for the window's toolbar: all off while no
+    // session is logged in.
+    void commandsChanged(const RemoteListing::SelectionCommands& commands);
     void downloadRequested(const QList<DraggedRemoteRow>& rows);
     // Local list rows dropped here, for the remote folder `target`.
     void uploadDropped(const QStringList& localPaths, const QString& target);
@@ -85,6 +86,11 @@ protected:
 private:
     void buildMenu();
     void bindOperations();
+    static constexpr int kNameRole = Qt::UserRole;      // the name the row had when listed
+    static constexpr int kLinkRole = Qt::UserRole + 1;  // the row is a symbolic link
+    static constexpr int kBytesRole = Qt::UserRole + 2; // the exact size, when listed
+    // Enter opens the current row (a folder) or views it (a file); Backspace goes up.
+    bool listKey(int key);
     // Keeps the row's listed name and link flag, and lets its name be edited.
     void markRow(QTreeWidgetItem* item, const RemoteRow& row);
     // The selected rows as the session's rows (name, folder, link), in list order.

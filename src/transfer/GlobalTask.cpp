@@ -1,6 +1,7 @@
 #include "GlobalTask.h"
 
 #include "TransferManager.h"
+#include "TransferText.h"
 
 #include <QFileInfo>
 
@@ -10,6 +11,12 @@ Global_Task::Global_Task(queue_manager& queues, const SettingsSource& settings,
                          const QString& programDir, QObject* parent)
     : QObject(parent), m_queues(queues), m_settings(settings), m_programDir(programDir),
       m_decisions(settings) {
+    // The rows' hints name the transfer type each file goes in.
+    for (QueueModel* model : {&queues.Queue(), &queues.FailQueue()}) {
+        model->isAsciiPath = [this](const QString& path) {
+            return TransferText::IsAscii(path, m_settings.record().asciiExtensions());
+        };
+    }
     m_retireTimer.setInterval(kRetireMs);
     connect(&m_retireTimer, &QTimer::timeout, this, &Global_Task::RetireWorkers);
     m_retireTimer.start();
@@ -39,6 +46,8 @@ Global_Task::Global_Task(queue_manager& queues, const SettingsSource& settings,
 }
 
 Global_Task::~Global_Task() {
+    for (QueueModel* model : {&m_queues.Queue(), &m_queues.FailQueue()})
+        model->isAsciiPath = nullptr;
     for (const Running& r : m_running)
         delete r.worker;
     for (TransferWorker* w : m_retired)

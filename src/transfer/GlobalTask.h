@@ -27,8 +27,9 @@ struct TransferHooks {
     std::function<std::unique_ptr<WorkerPanel>()> makePanel;
     // A wave file to play ("Transfer Complete", "Transfer Error").
     std::function<void(const QString& file)> playSound;
-    // After a download: the local list; after an upload: the remote list.
-    std::function<void()> refreshLocal, refreshRemote;
+    // After a download: the local folder it went into; after an upload: the remote list.
+    std::function<void(const QString& localFolder)> refreshLocal;
+    std::function<void()> refreshRemote;
     // Before each upload step: the browsing session opened when it is not connected.
     std::function<void()> ensureBrowsingSession;
 };

@@ -113,8 +113,10 @@ void Transfer_Manager::AttachPanel() {
     m_panel->SetStatus(QString());
     m_panel->SetPath(QString(), QString(), QString());
     m_panel->SetProgress(QString());
+    m_panel->SetTransferType(QString());
     m_seconds.stop();
     m_secondsTag = 0;
+    m_queuedPercent = 0;
 }
 
 void Transfer_Manager::ShowStep(TFtpRequest step) {
@@ -253,6 +255,12 @@ void Transfer_Manager::Finish(QueueEvent event, const QString& text) {
     m_client.OnProgress = nullptr;
     if (event == QueueEvent::DownloadFinished || event == QueueEvent::UploadFinished) {
         m_seconds.stop();
+        if (event == QueueEvent::DownloadFinished) {
+            // The row shows the size the file has now, not the estimate it was queued with.
+            const QFileInfo done(m_target);
+            m_task.Queue().setColumn(item, 3, QByteArray::number(done.size()));
+            if (m_task.hooks.refreshLocal) m_task.hooks.refreshLocal(done.path());
+        }
         m_panel->SetGauge(100);
         m_task.Queues().SetCount(m_task.Queue(), item, QStringLiteral("status"), 100);
         // Completing the last child may have removed the whole folder, and stopped
@@ -297,6 +305,7 @@ void Transfer_Manager::StartFile() {
     m_expected = queue_manager::GetField(item, QStringLiteral("size")).trimmed().toLongLong(&ok);
     if (!ok) m_expected = 0;
     m_ascii = IsAscii(remote, m_task.Settings().record().asciiExtensions());
+    m_panel->SetTransferType(m_ascii ? QStringLiteral("ASCII") : QStringLiteral("Binary"));
     m_client.SetRestartOffset(0);
     Bind(m_downloading ? &Transfer_Manager::DownloadEvent : &Transfer_Manager::UploadEvent);
     const quint64 job = m_job;
@@ -345,7 +354,10 @@ void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
         Run(&TCustomFtpCli::SizeAsync);
         break;
     case ftpSizeAsync:
-        if (error == 0) m_expected = m_client.RemoteSize();
+        if (error == 0) {
+            m_expected = m_client.RemoteSize();
+            m_task.Queue().setColumn(Item(), 3, QByteArray::number(m_expected));
+        }
         if (!Ready()) return Reopen();
         DownloadSizeKnown(error == 0, m_client.ReplyCode());
         break;
@@ -363,7 +375,6 @@ void Transfer_Manager::DownloadEvent(TFtpRequest request, int error) {
                 m_tempTarget.clear();
             }
             queue_manager::SetPartialDownload(m_task.Queue(), Item(), false);
-            if (m_task.hooks.refreshLocal) m_task.hooks.refreshLocal();
             Finish(QueueEvent::DownloadFinished);
         } else {
             Fail(FailureText());
@@ -617,21 +628,20 @@ void Transfer_Manager::StartUpload(bool resume) {
 void Transfer_Manager::ProgressEvent(qint64 count) {
     QueueItem* item = Item();
     if (!item) return;
-    const double percent = std::min(Percent(count, m_expected), 100.0);
-    if (percent - m_panel->gauge() >= 1) {
-        // 100 is for a finished file: a folder must not complete before its last file.
-        const int shown = std::min(int(percent), 99);
-        if (shown > m_panel->gauge()) {
-            m_panel->SetGauge(shown);
-            m_task.Queues().SetCount(m_task.Queue(), item, QStringLiteral("status"), shown);
-            if (!Item()) return;
-        }
+    // 100 is for a finished file: a folder must not complete before its last file.
+    const int shown = std::min(int(std::min(Percent(count, m_expected), 100.0)), 99);
+    if (shown > m_queuedPercent) {
+        m_queuedPercent = shown;
+        m_task.Queues().SetCount(m_task.Queue(), item, QStringLiteral("status"), shown);
+        if (!Item()) return;
     }
     if (m_downloading && count > m_client.RestartOffset() && !queue_manager::PartialDownload(item))
         queue_manager::SetPartialDownload(m_task.Queue(), item, true);
-    // The line is redrawn a few times a second, whatever the rate.
+    // The bar and the line are drawn together from the same count, a few times a second
+    // whatever the rate, so the text never lags the bar.
     if (!m_redraw.isValid() || m_redraw.elapsed() >= kRedrawMs || count >= m_expected) {
         m_redraw.start();
+        if (shown > m_panel->gauge()) m_panel->SetGauge(shown);
         m_panel->SetProgress(
             ProgressLine(count, m_expected, m_client.RestartOffset(), m_secondsTag));
     }

@@ -108,6 +108,8 @@ private:
     qint64 m_expected = 0;
     QTimer m_seconds;
     qint64 m_secondsTag = 0;
+    // The Status % last written into the item's row.
+    int m_queuedPercent = 0;
     QElapsedTimer m_redraw;
     quint64 m_job = 0;
     int m_reopens = 0;

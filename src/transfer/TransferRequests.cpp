@@ -73,8 +73,10 @@ QStringList TransferRequests::Download(const QList<RemoteSource>& rows, const QS
         const QString local = folder + row.name + (row.folder ? QStringLiteral("/") : QString());
         m_queues.AddItem(m_queues.Queue(), QStringLiteral("download"), local,
                          RemoteListing::join(displayed, row.name),
-                         row.folder ? QString() : SizeEstimate(row.size), account.site,
-                         account.user, account.password, row.folder);
+                         row.folder            ? QString()
+                         : row.bytes.isEmpty() ? SizeEstimate(row.size)
+                                               : row.bytes,
+                         account.site, account.user, account.password, row.folder);
     }
     m_scheduler.ScanQueue();
     return refused;

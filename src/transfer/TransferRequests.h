@@ -24,6 +24,7 @@ struct RemoteSource {
     QString name;
     QString size; // "Size(KB)" text
     bool folder = false;
+    QString bytes; // the exact size when the listing gave it; the estimate stands in else
 };
 
 class TransferRequests {

@@ -21,6 +21,9 @@ public:
     }
     virtual void SetProgress(const QString& text) { m_progress = text; }
     virtual void SetGauge(int percent) { m_gauge = percent; }
+    // The type the file goes in ("ASCII" converts line ends, "Binary" keeps every byte);
+    // "" while no file is under way.
+    virtual void SetTransferType(const QString& type) { m_type = type; }
     // The cancel button ("Cancel Thread").
     std::function<void()> cancelClicked;
 
@@ -28,8 +31,9 @@ public:
     QString path() const { return m_path; }
     QString progress() const { return m_progress; }
     int gauge() const { return m_gauge; }
+    QString transferType() const { return m_type; }
 
 private:
-    QString m_status, m_path, m_progress;
+    QString m_status, m_path, m_progress, m_type;
     int m_gauge = 0;
 };

@@ -40,6 +40,9 @@ WorkerPanelWidget::WorkerPanelWidget(QWidget* parentArea) : m_area(parentArea) {
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("progress_label"));
     m_progress->setWordWrap(true);
+    m_type = new QLabel(this);
+    m_type->setObjectName(QStringLiteral("transfer_type_label"));
+    m_type->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hide();
 }
 
@@ -47,7 +50,8 @@ void WorkerPanelWidget::layOut() {
     const int width = std::max(40, this->width() - 20);
     const int gaugeTop = kHeight / 2 - 8 - 10;
     m_gaugePanel->setGeometry(10, gaugeTop, width, 16);
-    m_status->setGeometry(10, gaugeTop - 15, width, 15);
+    m_status->setGeometry(10, gaugeTop - 15, width - 60, 15);
+    m_type->setGeometry(10 + width - 60, gaugeTop - 15, 60, 15);
     m_path->setGeometry(10, gaugeTop + 20, width, 15);
     m_progress->setGeometry(10, kHeight - 30, width, 28);
     SetPath(m_prefix, m_fullPath, m_suffix);
@@ -95,6 +99,15 @@ void WorkerPanelWidget::SetPath(const QString& prefix, const QString& path, cons
 void WorkerPanelWidget::SetProgress(const QString& text) {
     WorkerPanel::SetProgress(text);
     m_progress->setText(text);
+}
+
+void WorkerPanelWidget::SetTransferType(const QString& type) {
+    WorkerPanel::SetTransferType(type);
+    m_type->setText(type);
+    m_type->setToolTip(
+        type == QLatin1String("ASCII") ? QStringLiteral("ASCII mode: line ends are converted")
+        : type.isEmpty()               ? QString()
+                                       : QStringLiteral("Binary mode: bytes are kept as they are"));
 }
 
 void WorkerPanelWidget::SetGauge(int percent) {

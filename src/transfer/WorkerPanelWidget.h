@@ -25,6 +25,7 @@ public:
     void SetPath(const QString& prefix, const QString& path, const QString& suffix) override;
     void SetProgress(const QString& text) override;
     void SetGauge(int percent) override;
+    void SetTransferType(const QString& type) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -39,5 +40,6 @@ private:
     QProgressBar* m_gauge = nullptr;
     QLabel* m_path = nullptr;
     QLabel* m_progress = nullptr;
+    QLabel* m_type = nullptr;
     QString m_prefix, m_fullPath, m_suffix;
 };

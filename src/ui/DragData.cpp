@@ -38,7 +38,7 @@ QMimeData* DragData::fromRemoteList(const QList<DraggedRemoteRow>& rows) {
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out << processMark() << qint32(rows.size());
     for (const DraggedRemoteRow& r : rows)
-        out << r.name << r.size << r.folder;
+        out << r.name << r.size << r.folder << r.bytes;
     data->setData(kRemoteFormat, bytes);
     return data;
 }
@@ -78,7 +78,7 @@ QList<DraggedRemoteRow> DragData::remoteRows(const QMimeData* data) {
     in >> mark >> count;
     for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
         DraggedRemoteRow r;
-        in >> r.name >> r.size >> r.folder;
+        in >> r.name >> r.size >> r.folder >> r.bytes;
         if (in.status() == QDataStream::Ok) rows.append(r);
     }
     return rows;

@@ -12,8 +12,9 @@ class QMimeData;
 
 struct DraggedRemoteRow {
     QString name;
-    QString size;
+    QString size; // "Size(KB)" text
     bool folder = false;
+    QString bytes; // the exact size when the listing gave it, else ""
 };
 
 namespace DragData {

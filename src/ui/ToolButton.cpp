@@ -1,5 +1,6 @@
 #include "ToolButton.h"
 
+#include "ThemeIcon.h"
 #include "WinColour.h"
 
 #include <QToolButton>
@@ -11,6 +12,13 @@ QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& hi
     b->setToolTip(hint);
     b->setIcon(parent->style()->standardIcon(icon));
     b->setAutoRaise(true);
+    return b;
+}
+
+QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& hint,
+                            const QString& iconName, QStyle::StandardPixmap fallback) {
+    QToolButton* b = makeToolButton(parent, name, hint, fallback);
+    b->setIcon(themeIcon(iconName, fallback));
     return b;
 }
 

@@ -702,6 +702,8 @@ TEST_F(MainWindowTest, QueueCommandsMoveSubmitExportAndImport) {
     ASSERT_EQ(failed->model()->rowCount(), 1);
     EXPECT_EQ(failed->model()->index(0, 0).data().toString(), QStringLiteral("/pub/a"));
     ASSERT_EQ(view->model()->rowCount(), 1); // moved, not copied
+    auto* pages = control<QTabWidget>(w.get(), "queue_pages");
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Failed Queue (1)"));
 
     failed->selectionModel()->select(failed->model()->index(0, 0),
                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -719,15 +721,28 @@ TEST_F(MainWindowTest, QueueCommandsMoveSubmitExportAndImport) {
     control<QToolButton>(w.get(), "Failed_Queue_Import_Button")->click();
     EXPECT_EQ(failed->model()->rowCount(), 2);
     EXPECT_EQ(failed->model()->index(0, 0).data().toString(), QStringLiteral("/pub/b"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Failed Queue (2)"));
+    // The import reset the model: the site columns stay hidden, no gap before Error.
+    for (int c : {6, 7, 8})
+        EXPECT_TRUE(failed->isColumnHidden(c)) << c;
 
     // With processing stopped, submitting starts no transfer for these made-up sites.
     control<QToolButton>(w.get(), "Queue_ToggleProcessing")->click();
     EXPECT_EQ(control<QToolButton>(w.get(), "Queue_ToggleProcessing")->toolTip(),
               QStringLiteral("Enable Queue Processing"));
+    // The working queue is not empty: the user is asked, and No keeps both queues.
+    answerNextQuestion(QMessageBox::No);
+    control<QToolButton>(w.get(), "Failed_Queue_Submit_Button")->click();
+    EXPECT_EQ(failed->model()->rowCount(), 2);
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), QStringLiteral("/pub/b"));
+    answerNextQuestion(QMessageBox::Yes);
     control<QToolButton>(w.get(), "Failed_Queue_Submit_Button")->click();
     EXPECT_EQ(view->model()->rowCount(), 2);
     EXPECT_EQ(view->model()->index(0, 0).data(QueueModel::kStateRole).toInt(), FileWaiting);
     EXPECT_EQ(failed->model()->rowCount(), 0);
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Failed Queue"));
+    for (int c : {6, 7, 8})
+        EXPECT_TRUE(view->isColumnHidden(c)) << c;
     control<QToolButton>(w.get(), "Queue_Clear_Button")->click();
     EXPECT_EQ(view->model()->rowCount(), 0);
     EXPECT_EQ(control<QMenu>(w.get(), "queue_popup")->actions().size(), 8);

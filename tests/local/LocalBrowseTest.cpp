@@ -71,10 +71,11 @@ TEST(LocalBrowse, AFolderListsItsEntriesWithoutHiddenOnesAndWithTheirTexts) {
     EXPECT_EQ(sub->path, root + "sub/");
     EXPECT_EQ(sub->type, Local_Browse::kFolderType);
     EXPECT_TRUE(sub->isFolder());
-    // A type the desktop does not know: the extension + " File".
+    // A type the desktop does not know: the MIME database's "unknown", as in the remote
+    // pane.
     LocalEntry report = *find(entries, "report.qqzz");
     Local_Browse::Complete(report);
-    EXPECT_EQ(report.type, QStringLiteral("QQZZ File"));
+    EXPECT_EQ(report.type, QStringLiteral("Unknown"));
     EXPECT_EQ(Local_Browse::SizeText(1264199), QStringLiteral("1234.57"));
 }
 
@@ -164,11 +165,12 @@ TEST(LocalListModel, SortsByNameWithoutCaseAndEachColumnByItsMeaning) {
                    entry("Alpha.zip", false, 100, "Zip archive", t0.addDays(1)),
                    entry("gamma", true, 0, "File Folder", t0.addYears(-1)),
                    entry("delta.png", false, 999999, "PNG image", t0)});
-    EXPECT_EQ(namesIn(model), (QStringList{"Alpha.zip", "beta.txt", "delta.png", "gamma"}));
+    // Folders stay above the files, whichever column sorts which way.
+    EXPECT_EQ(namesIn(model), (QStringList{"gamma", "Alpha.zip", "beta.txt", "delta.png"}));
     model.sort(LocalListModel::Size, Qt::AscendingOrder);
     EXPECT_EQ(namesIn(model), (QStringList{"gamma", "Alpha.zip", "beta.txt", "delta.png"}));
     model.sort(LocalListModel::Size, Qt::DescendingOrder);
-    EXPECT_EQ(namesIn(model), (QStringList{"delta.png", "beta.txt", "Alpha.zip", "gamma"}));
+    EXPECT_EQ(namesIn(model), (QStringList{"gamma", "delta.png", "beta.txt", "Alpha.zip"}));
     model.sort(LocalListModel::Type, Qt::AscendingOrder);
     EXPECT_EQ(namesIn(model), (QStringList{"gamma", "beta.txt", "delta.png", "Alpha.zip"}));
     model.sort(LocalListModel::Modified, Qt::AscendingOrder);
@@ -183,6 +185,19 @@ TEST(LocalListModel, SortsByNameWithoutCaseAndEachColumnByItsMeaning) {
     EXPECT_EQ(gamma.siblingAtColumn(LocalListModel::Size).data().toString(), QString());
     EXPECT_TRUE(model.hasChildren(gamma)); // a folder offers to unfold until listed
     EXPECT_EQ(model.headerData(LocalListModel::FullPath, Qt::Horizontal).toString(), "Full path");
+}
+
+TEST(LocalListModel, NamesCompareNumbersByValueWithFoldersFirstBothWays) {
+    LocalListModel model;
+    model.setRows({entry("file_10", false, 1, "x", {}), entry("file_2", false, 1, "x", {}),
+                   entry("z_dir", true, 0, "File Folder", {}), entry("File_1", false, 1, "x", {}),
+                   entry("a_dir10", true, 0, "File Folder", {}),
+                   entry("a_dir9", true, 0, "File Folder", {})});
+    EXPECT_EQ(namesIn(model),
+              (QStringList{"a_dir9", "a_dir10", "z_dir", "File_1", "file_2", "file_10"}));
+    model.sort(LocalListModel::Name, Qt::DescendingOrder);
+    EXPECT_EQ(namesIn(model),
+              (QStringList{"z_dir", "a_dir10", "a_dir9", "file_10", "file_2", "File_1"}));
 }
 
 TEST(LocalListModel, ChildrenOfAnUnfoldedFolderAreSortedAndFoundByPath) {

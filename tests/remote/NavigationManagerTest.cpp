@@ -435,8 +435,8 @@ TEST_F(NavigationTest, KeepAliveFollowsTheSetting) {
 TEST_F(NavigationTest, NoKeepAliveRunsAfterARefusedLogin) {
     server.replies["PASS"] = "530 Login incorrect\r\n";
     session.KeepAliveTimer().setInterval(50);
-    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("bad"),
-                         server.port());
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"),
+                         QStringLiteral("bad"), server.port());
     ASSERT_TRUE(waitFor([&] { return server.transcript.contains("PASS bad"); }, 5000));
     spinFor(600); // a dozen ticks
     EXPECT_FALSE(server.transcript.contains("NOOP")) << server.transcript.join(u' ').toStdString();

@@ -1,0 +1,18 @@
+#include "ThemeIcon.h"
+
+#include <QApplication>
+#include <QDir>
+
+QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback) {
+    // Without a desktop session Qt names no theme; GNOME's, where it is installed, stands in.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
+        for (const QString& base : QIcon::themeSearchPaths()) {
+            if (QDir(base + QStringLiteral("/Adwaita")).exists()) {
+                QIcon::setThemeName(QStringLiteral("Adwaita"));
+                break;
+            }
+        }
+    }
+    if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    return QApplication::style()->standardIcon(fallback);
+}
