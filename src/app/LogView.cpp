@@ -50,9 +50,29 @@ void LogView::append(const SessionLog::Line& line) {
     if (!m_text->document()->isEmpty()) cursor.insertBlock();
     QTextCharFormat format;
     format.setForeground(ColourFromWin(line.colour));
-    cursor.insertText(line.text, format);
-    // The newest line stays in view.
+    const QString stamp =
+        m_times->isChecked() ? line.at.toString(QStringLiteral("HH:mm:ss ")) : QString();
+    cursor.insertText(stamp + line.text, format);
+    // The newest line stays in view, wrapped lines and all, once the layout has it.
     m_text->verticalScrollBar()->setValue(m_text->verticalScrollBar()->maximum());
+    QMetaObject::invokeMethod(
+        m_text, [bar = m_text->verticalScrollBar()] { bar->setValue(bar->maximum()); },
+        Qt::QueuedConnection);
+}
+
+bool LogView::timeStamps() const {
+    return m_times->isChecked();
+}
+
+void LogView::setTimeStamps(bool on) {
+    if (m_times->isChecked() == on) return;
+    m_times->setChecked(on);
+}
+
+void LogView::redraw() {
+    m_text->clear();
+    for (const SessionLog::Line& line : m_log.lines())
+        append(line);
 }
 
 void LogView::buildActions() {
@@ -77,6 +97,13 @@ void LogView::buildActions() {
     m_save = item("log_save", QStringLiteral("Save Log"), {}, [this] { saveLog(); });
     m_selectAll = item("log_select_all", QStringLiteral("Select All"), QKeySequence::SelectAll,
                        [this] { m_text->selectAll(); });
+    m_times = new QAction(QStringLiteral("Show Time Stamps"), m_text);
+    m_times->setObjectName(QStringLiteral("log_times"));
+    m_times->setCheckable(true);
+    connect(m_times, &QAction::toggled, this, [this](bool on) {
+        redraw();
+        emit timeStampsChanged(on);
+    });
 }
 
 void LogView::showMenu(const QPoint& at) {
@@ -85,6 +112,8 @@ void LogView::showMenu(const QPoint& at) {
         a->setEnabled(selected);
     QMenu menu(m_text);
     menu.addActions({m_undo, m_copy, m_cut, m_clearSelected, m_clearAll, m_save, m_selectAll});
+    menu.addSeparator();
+    menu.addAction(m_times);
     menu.exec(m_text->viewport()->mapToGlobal(at));
     for (QAction* a : {m_copy, m_cut, m_clearSelected})
         a->setEnabled(true);

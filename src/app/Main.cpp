@@ -63,7 +63,7 @@ TMainform::TMainform(QWidget* parent)
     bottomSplitter->addWidget(verticleSplitter);
     m_queuePages = new QueuePages(m_queueManager, m_task);
     connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
-        if (m_a.QueueWindow1->isChecked()) toggleViewOf(Setting::QueueWindow);
+        if (m_a.QueueWindow1->isChecked()) toggleViewByUser(Setting::QueueWindow);
     });
     connect(m_queuePages, &QueuePages::processingChanged, this,
             [this](bool on) { m_settingsSource.setFlag(Setting::QueueProcessing, on); });
@@ -159,12 +159,13 @@ QWidget* TMainform::buildRightPane() {
             });
     m_logView = new LogView(m_log);
     connect(m_logView, &LogView::closeRequested, this, [this] {
-        if (m_a.LogWindow1->isChecked()) toggleViewOf(Setting::LogWindow);
+        if (m_a.LogWindow1->isChecked()) toggleViewByUser(Setting::LogWindow);
     });
     m_logSplitter->addWidget(m_remotePane);
     m_logSplitter->addWidget(m_logView);
     layout->addWidget(m_logSplitter);
     m_rightSide->installEventFilter(this);
+    connect(m_logSplitter, &QSplitter::splitterMoved, this, [this] { m_logPlaced = true; });
     return m_rightSide;
 }
 
@@ -187,6 +188,13 @@ void TMainform::bindRemoteSession() {
     });
     connect(m_quickBar, &QuickConnectBar::connectRequested, nav, [this, nav] {
         m_sessionSiteId = 0;
+        // The host, port and user name (never the password) are kept for the next run.
+        if (!m_quickBar->host().trimmed().isEmpty()) {
+            m_memory.noteServer(
+                {m_quickBar->host().trimmed(), m_quickBar->port(), m_quickBar->user()});
+            showRecentServers();
+            saveWindowMemory();
+        }
         nav->QuickConnect(m_quickBar->host(), m_quickBar->user(), m_quickBar->password(),
                           m_quickBar->port());
     });
@@ -215,6 +223,7 @@ void TMainform::FormCreate() {
 
     m_programDir = AppPaths::programDir();
     AppPaths::resetListingCache(m_programDir);
+    restoreWindowMemory();
 
     bindRemoteSession();
     bindTransfers();
@@ -373,6 +382,9 @@ void TMainform::bindTransferRequests() {
     Navigation_Manager* nav = m_navigation.get();
     m_requests = std::make_unique<TransferRequests>(m_queueManager, m_task);
     m_localPane->remoteReady = [nav] { return nav->IsIdle(); };
+    m_localPane->remoteShown = [nav] {
+        return nav->IsConnected() && !nav->DisplayedDirectory().isEmpty();
+    };
     m_remotePane->localFolderShown = [this] { return !m_localPane->CurrentFolder().isEmpty(); };
     connect(m_localPane, &LocalPane::uploadRequested, this, [this, nav](const QStringList& paths) {
         if (nav->IsIdle()) upload(paths, nav->DisplayedDirectory());
@@ -518,7 +530,41 @@ void TMainform::CreateDialogs() {
     }
 }
 
+void TMainform::restoreWindowMemory() {
+    m_memory.load();
+    for (auto* splitter : findChildren<QSplitter*>()) {
+        const QByteArray state = m_memory.splitters.value(splitter->objectName());
+        if (!state.isEmpty() && splitter->restoreState(state) && splitter == m_logSplitter)
+            m_logPlaced = true;
+    }
+    m_logView->setTimeStamps(m_memory.logTimes);
+    connect(m_logView, &LogView::timeStampsChanged, this, [this](bool on) {
+        m_memory.logTimes = on;
+        saveWindowMemory();
+    });
+    if (!m_memory.last.host.isEmpty())
+        m_quickBar->setValues(m_memory.last.host, m_memory.last.port, m_memory.last.user);
+    showRecentServers();
+}
+
+void TMainform::showRecentServers() {
+    QList<QuickConnectBar::Server> servers;
+    for (const RecentServer& r : m_memory.recent)
+        servers.append({r.host, r.port, r.user});
+    m_quickBar->setRecent(servers);
+}
+
+void TMainform::saveWindowMemory() {
+    for (auto* splitter : findChildren<QSplitter*>()) {
+        if (WindowMemory::kSplitters.contains(splitter->objectName()))
+            m_memory.splitters[splitter->objectName()] = splitter->saveState();
+    }
+    QString error;
+    if (!m_memory.save(&error)) m_log.appendLine(error, SessionLog::Error);
+}
+
 void TMainform::SaveAllState() {
+    saveWindowMemory();
     QString error;
     if (!m_queueModel.save(m_queueFile, &error) ||
         !m_failQueueModel.save(m_failQueueFile, &error)) {
@@ -596,6 +642,11 @@ void TMainform::toggleViewOf(Setting s) {
     setViewShown(s, !viewFlag(s));
 }
 
+void TMainform::toggleViewByUser(Setting s) {
+    toggleViewOf(s);
+    if (m_settings) m_settings->StoreView(s);
+}
+
 void TMainform::settingsButtonClick() {
     setViewShown(Setting::ToolBar, true);
     if (m_settings) m_settings->exec();
@@ -603,9 +654,15 @@ void TMainform::settingsButtonClick() {
 }
 
 bool TMainform::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_rightSide && event->type() == QEvent::Resize && m_logView->isVisibleTo(this)) {
+    // Until the user moves it (or a stored position is put back), the log takes a third
+    // of the right-hand side, and never less than about ten lines; after that the
+    // splitter keeps what the user chose.
+    if (watched == m_rightSide && event->type() == QEvent::Resize && !m_logPlaced &&
+        m_logView->isVisibleTo(this)) {
         const int height = m_rightSide->height();
-        m_logSplitter->setSizes({height - height / 5, height / 5});
+        const int lines = 10 * m_logView->fontMetrics().lineSpacing() + 30;
+        const int log = std::min(std::max(height / 3, lines), height / 2);
+        m_logSplitter->setSizes({height - log, log});
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -16,6 +16,7 @@
 #include "SettingsSource.h"
 #include "SiteTree.h"
 #include "TransferRequests.h"
+#include "WindowMemory.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -116,6 +117,8 @@ private:
 
     void setViewShown(Setting s, bool show);
     void toggleViewOf(Setting s);
+    // A toggle from the View or Windows menu, a close button or the toolbar: stored too.
+    void toggleViewByUser(Setting s);
     void settingsButtonClick();
     void routeToFocusedPane(void (PaneCommands::*command)());
     void bindRemoteSession();
@@ -128,6 +131,9 @@ private:
     // Archive folders no queue item needs any more are removed.
     void sweepZipFolders();
     void bindFailures();
+    void restoreWindowMemory();
+    void saveWindowMemory();
+    void showRecentServers();
     void showLocalCommands(const LocalCommandStates& states);
     // The toolbar's file commands and Paste, from the pane the user worked in last.
     void showToolbarCommands();
@@ -155,6 +161,9 @@ private:
     bool m_localPaste = false;
     // A failure has been said through the tray since the window was hidden.
     bool m_trayToldFailure = false;
+    WindowMemory m_memory;
+    // The log's splitter has a position the user chose (or one put back).
+    bool m_logPlaced = false;
     std::unique_ptr<SiteTree> m_sites;
     // The entry id of the site the session was opened from (0: a quick connection).
     uint64_t m_sessionSiteId = 0;

@@ -75,8 +75,10 @@ void TMainform::buildMenus() {
     m_a.Toolbar1->setChecked(true);
     m_a.QuickBar1 = action(view, QStringLiteral("QuickBar1"), QStringLiteral("Quick Bar"));
     m_a.QuickBar1->setCheckable(true);
-    connect(m_a.Toolbar1, &QAction::triggered, this, [this] { toggleViewOf(Setting::ToolBar); });
-    connect(m_a.QuickBar1, &QAction::triggered, this, [this] { toggleViewOf(Setting::QuickBar); });
+    connect(m_a.Toolbar1, &QAction::triggered, this,
+            [this] { toggleViewByUser(Setting::ToolBar); });
+    connect(m_a.QuickBar1, &QAction::triggered, this,
+            [this] { toggleViewByUser(Setting::QuickBar); });
     view->addSeparator();
     m_a.ShowHidden1 =
         action(view, QStringLiteral("ShowHidden1"), QStringLiteral("Show &Hidden Files"));
@@ -92,7 +94,7 @@ void TMainform::buildMenus() {
     m_a.QuickConnect1 =
         action(connection, QStringLiteral("QuickConnect1"), QStringLiteral("&Quick Connect"));
     connect(m_a.QuickConnect1, &QAction::triggered, this,
-            [this] { toggleViewOf(Setting::QuickBar); });
+            [this] { toggleViewByUser(Setting::QuickBar); });
     m_a.Reconnect1 = action(connection, QStringLiteral("Reconnect1"), QStringLiteral("&Reconnect"));
     m_a.Disconnect1 =
         action(connection, QStringLiteral("Disconnect1"), QStringLiteral("&Disconnect"));
@@ -144,10 +146,11 @@ void TMainform::buildMenus() {
         a->setChecked(true);
     }
     connect(m_a.LogWindow1, &QAction::triggered, this,
-            [this] { toggleViewOf(Setting::LogWindow); });
+            [this] { toggleViewByUser(Setting::LogWindow); });
     connect(m_a.QueueWindow1, &QAction::triggered, this,
-            [this] { toggleViewOf(Setting::QueueWindow); });
-    connect(m_a.LocalTab1, &QAction::triggered, this, [this] { toggleViewOf(Setting::LocalTab); });
+            [this] { toggleViewByUser(Setting::QueueWindow); });
+    connect(m_a.LocalTab1, &QAction::triggered, this,
+            [this] { toggleViewByUser(Setting::LocalTab); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     const std::pair<const char*, const char*> pages[] = {
@@ -220,7 +223,7 @@ void TMainform::buildToolbar() {
         a->setEnabled(true);
     m_a.QuickConnect_Button->setCheckable(true);
     connect(m_a.QuickConnect_Button, &QAction::triggered, this,
-            [this] { toggleViewOf(Setting::QuickBar); });
+            [this] { toggleViewByUser(Setting::QuickBar); });
     connect(m_a.Settings_Button, &QAction::triggered, this, &TMainform::settingsButtonClick);
     connect(m_a.View_Button, &QAction::triggered, this,
             [this] { routeToFocusedPane(&PaneCommands::View); });

@@ -4,7 +4,9 @@
 
 #include <QWidget>
 
+class QCompleter;
 class QLineEdit;
+class QStringListModel;
 class QToolButton;
 
 class QuickConnectBar : public QWidget {
@@ -17,6 +19,21 @@ public:
     QString password() const;
     QString port() const;
 
+    // The fields as they were last used (the password stays as it is).
+    void setValues(const QString& host, const QString& port, const QString& user);
+    // The servers offered by the host field as it is typed in or opened with the Down
+    // key, the newest first; choosing one fills its port and user name too.
+    struct Server {
+        QString host, port, user;
+    };
+    void setRecent(const QList<Server>& servers);
+    QStringList recentHosts() const;
+    // Fills the fields from the recent server of that host.
+    void chooseRecent(const QString& host);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void connectRequested();
     void exportRequested();
@@ -24,4 +41,7 @@ signals:
 private:
     QLineEdit *m_host = nullptr, *m_user = nullptr, *m_pass = nullptr, *m_port = nullptr;
     QToolButton *m_connect = nullptr, *m_export = nullptr;
+    QCompleter* m_completer = nullptr;
+    QStringListModel* m_recentModel = nullptr;
+    QList<Server> m_recent;
 };

@@ -4,7 +4,7 @@
 
 void SessionLog::appendLine(const QString& text, int kind) {
     if (kind >= Error && kind <= Reply && colourOf) m_colour = colourOf(kind);
-    m_lines.append({text, m_colour});
+    m_lines.append({text, m_colour, QTime::currentTime()});
     if (onAppended) onAppended(m_lines.last());
 }
 

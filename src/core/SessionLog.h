@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QTime>
 
 #include <functional>
 
@@ -15,6 +16,7 @@ public:
     struct Line {
         QString text;
         int colour; // Windows colour value 0x00BBGGRR
+        QTime at;   // when it was appended, for the log's optional time stamps
     };
 
     // The colour setting of a kind, read at the moment a line is appended.

@@ -408,7 +408,9 @@ QModelIndex LocalPane::rowUnder(const QPoint& viewportPos) const {
 }
 
 bool LocalPane::acceptsDrop(const QMimeData* data, const QPoint& at) const {
-    if (!DragData::isFromRemoteList(data) || !remoteReady || !remoteReady()) return false;
+    // Downloads run on the workers' connections: a session that shows a folder is enough,
+    // busy or not.
+    if (!DragData::isFromRemoteList(data) || !remoteShown || !remoteShown()) return false;
     const QModelIndex row = rowUnder(at);
     if (row.isValid()) return QFileInfo(m_model->entry(row).path).isDir();
     return !m_browse.CurrentFolder().isEmpty();
@@ -424,6 +426,13 @@ bool LocalPane::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
+        // A drag that comes in over a file row must still be taken: a refused enter gets
+        // no moves, and the folder row or the empty space it goes on to would refuse it.
+        const bool enter = event->type() == QEvent::DragEnter;
+        if (enter && DragData::isFromRemoteList(drag->mimeData()) && remoteShown && remoteShown()) {
+            drag->acceptProposedAction();
+            return true;
+        }
         if (acceptsDrop(drag->mimeData(), drag->position().toPoint())) {
             drag->setDropAction(Qt::CopyAction);
             drag->accept();

@@ -52,8 +52,10 @@ public:
 
     bool listHasFocus() const;
     void setListBackground(int winColour);
-    // Whether the browsing session is connected and idle (uploads and drops need it).
+    // Whether the browsing session is connected and idle (uploads need it).
     std::function<bool()> remoteReady;
+    // Whether the browsing session shows a remote folder (drops of its rows need it).
+    std::function<bool()> remoteShown;
     // The enabling of the local commands for the selection (and of Upload).
     void updateCommands();
 

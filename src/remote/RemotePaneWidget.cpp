@@ -116,7 +116,8 @@ RemotePaneWidget::RemotePaneWidget(QWidget* parent) : QWidget(parent) {
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSortingEnabled(true);
-    m_list->sortByColumn(-1, Qt::AscendingOrder);
+    // By name, folders first, until the user clicks another column.
+    m_list->sortByColumn(0, Qt::AscendingOrder);
     layout->addLayout(bar);
     layout->addWidget(m_list);
     // Names are edited through "Rename" (F2) only: a double-click opens the row.
@@ -421,6 +422,16 @@ bool RemotePaneWidget::handleDrag(QEvent* event) {
     auto* drag = static_cast<QDropEvent*>(event);
     const QPoint at = drag->position().toPoint();
     const DropKind kind = dropKind(drag->mimeData(), at);
+    // A drag that comes in where it cannot drop (its own rows, a file row) is taken all
+    // the same: a refused enter gets no moves, and the folder row it goes on to could not
+    // take it.
+    if (event->type() == QEvent::DragEnter && kind == DropKind::None && m_session &&
+        m_list->isEnabled() &&
+        (DragData::isFromRemoteList(drag->mimeData()) ||
+         DragData::isFromLocalList(drag->mimeData()))) {
+        drag->acceptProposedAction();
+        return true;
+    }
     if (kind == DropKind::None) {
         drag->ignore();
         return true;

@@ -421,6 +421,11 @@ bool TGlobalSettings::Save() {
     return m_store.save(record);
 }
 
+void TGlobalSettings::StoreView(Setting s) {
+    const QString shown = m_host.viewFlag(s) ? QStringLiteral("1") : QStringLiteral("0");
+    m_store.saveValues(QStringLiteral("Settings"), {QLatin1String(settingDef(s).name)}, {shown});
+}
+
 int TGlobalSettings::exec() {
     Load();
     m_pages->setCurrentIndex(0);

@@ -26,6 +26,9 @@ public:
 
     void Load();
     bool Save();
+    // Stores one view's shown state as the window has it now (a View menu toggle), so
+    // the next showing of the dialog puts back what the user sees.
+    void StoreView(Setting s);
     // The record as the controls and the window hold it now.
     SettingsRecord Collect() const;
     // Messages about stored values that could not be used at the last load.

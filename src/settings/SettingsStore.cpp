@@ -93,6 +93,16 @@ bool SettingsStore::save(const SettingsRecord& record, QString* error) {
     }
     writeValues(kExtensionGroup, stored, stored);
 
+    return syncOwnerOnly(error);
+}
+
+bool SettingsStore::saveValues(const QString& group, const QStringList& names,
+                               const QStringList& values, QString* error) {
+    writeValues(group, names, values);
+    return syncOwnerOnly(error);
+}
+
+bool SettingsStore::syncOwnerOnly(QString* error) {
     // The file holds the SOCKS password, so it and its folder are the user's alone, from
     // the moment they exist: the new file is written under an owner-only mask.
     const QFileInfo file(m_settings.fileName());

@@ -24,8 +24,15 @@ public:
     // message, when the settings file could not be written.
     bool save(const SettingsRecord& record, QString* error = nullptr);
 
+    // Writes the values and the file at once, owner-only as save() does.
+    bool saveValues(const QString& group, const QStringList& names, const QStringList& values,
+                    QString* error = nullptr);
+
     QString fileName() const { return m_settings.fileName(); }
 
 private:
+    // The file holds the SOCKS password: it and its folder are the user's alone.
+    bool syncOwnerOnly(QString* error);
+
     QSettings m_settings;
 };

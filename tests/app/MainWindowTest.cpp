@@ -1,9 +1,11 @@
 #include "AppPaths.h"
 #include "ColourButton.h"
 #include "Main.h"
+#include "QueueRowDelegate.h"
 #include "QuickConnectBar.h"
 #include "Scratch.h"
 #include "SettingsDialog.h"
+#include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "StoredDefaults.h"
 #include "TestLoop.h"
@@ -28,6 +30,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
@@ -451,17 +454,26 @@ TEST_F(MainWindowTest, KeepAliveBoxAndMenuFollowEachOther) {
     EXPECT_TRUE(w->Settings().flag(Setting::NOOP));
 }
 
-TEST_F(MainWindowTest, TheLogTakesAFifthOfTheRightSide) {
+TEST_F(MainWindowTest, TheLogTakesAThirdOfTheRightSideUntilTheUserMovesIt) {
     auto w = start();
     w->resize(1280, 800);
     spinFor(50);
-    const QList<int> sizes = control<QSplitter>(w.get(), "log_splitter")->sizes();
+    auto* splitter = control<QSplitter>(w.get(), "log_splitter");
+    const QList<int> sizes = splitter->sizes();
     ASSERT_EQ(sizes.size(), 2);
     const int total = control<QWidget>(w.get(), "Panel4")->height();
-    EXPECT_NEAR(sizes[1], total / 5, 12) << sizes[0] << " " << sizes[1];
+    const int tenLines = 10 * control<QWidget>(w.get(), "log_panel")->fontMetrics().lineSpacing();
+    EXPECT_GE(sizes[1], std::min(tenLines, total / 2)) << sizes[0] << " " << sizes[1];
+    EXPECT_NEAR(sizes[1], std::max(total / 3, tenLines + 30), 12) << sizes[0] << " " << sizes[1];
+    // Once the user has moved it, a resize of the window no longer puts it back.
+    splitter->setSizes({total - 80, 80});
+    emit splitter->splitterMoved(total - 80, 1);
+    w->resize(1200, 760);
+    spinFor(50);
+    EXPECT_LT(splitter->sizes()[1], tenLines);
 }
 
-TEST_F(MainWindowTest, ShowingTheSettingsDialogRestoresTheStoredViews) {
+TEST_F(MainWindowTest, ShowingTheSettingsDialogPutsBackTheViewsAsTheMenuLeftThem) {
     auto w = start();
     w->ExitApplication(); // stores the views as they are: all shown
     control<QAction>(w.get(), "Toolbar1")->trigger();
@@ -471,9 +483,10 @@ TEST_F(MainWindowTest, ShowingTheSettingsDialogRestoresTheStoredViews) {
         settingsDialog(w.get())->findChild<QPushButton*>(QStringLiteral("setCancel"))->click();
     });
     control<QAction>(w.get(), "Settings1")->trigger();
-    EXPECT_TRUE(control<QToolBar>(w.get(), "Main_Toolbar")->isVisibleTo(w.get()));
-    EXPECT_TRUE(control<QWidget>(w.get(), "log_panel")->isVisibleTo(w.get()));
-    EXPECT_TRUE(control<QAction>(w.get(), "LogWindow1")->isChecked());
+    // The menu's toggles were stored as they were made.
+    EXPECT_FALSE(control<QToolBar>(w.get(), "Main_Toolbar")->isVisibleTo(w.get()));
+    EXPECT_FALSE(control<QWidget>(w.get(), "log_panel")->isVisibleTo(w.get()));
+    EXPECT_FALSE(control<QAction>(w.get(), "LogWindow1")->isChecked());
 }
 
 TEST_F(MainWindowTest, ExtensionListEditing) {
@@ -608,20 +621,59 @@ TEST_F(MainWindowTest, TheTrayIconRestoresTheWindowOnADoubleClickOnly) {
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(MainWindowTest, ShowingTheSettingsDialogPutsTheQuickBarBackAsStored) {
+TEST_F(MainWindowTest, ShowingTheSettingsDialogKeepsTheViewsTheUserChoseFromTheMenu) {
     auto w = start();
     control<QAction>(w.get(), "QuickBar1")->trigger();
     ASSERT_TRUE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
-    QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
-    control<QAction>(w.get(), "Settings1")->trigger();
-    EXPECT_FALSE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
-    EXPECT_FALSE(control<QAction>(w.get(), "QuickBar1")->isChecked());
-    // Stored as shown, it stays shown.
-    control<QAction>(w.get(), "QuickBar1")->trigger();
-    w->ExitApplication();
+    // A toggle from the View menu is stored: the dialog puts back what the user sees.
     QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
     control<QAction>(w.get(), "Settings1")->trigger();
     EXPECT_TRUE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    EXPECT_TRUE(control<QAction>(w.get(), "QuickBar1")->isChecked());
+    control<QAction>(w.get(), "QuickBar1")->trigger();
+    QTimer::singleShot(100, w.get(), [&] { settingsDialog(w.get())->reject(); });
+    control<QAction>(w.get(), "Settings1")->trigger();
+    EXPECT_FALSE(control<QWidget>(w.get(), "Quickpanel")->isVisibleTo(w.get()));
+    // The log closed with its button stays closed in the next run too.
+    control<QToolButton>(w.get(), "log_close")->click();
+    w.reset();
+    auto again = start();
+    EXPECT_FALSE(control<QWidget>(again.get(), "log_panel")->isVisibleTo(again.get()));
+    control<QAction>(again.get(), "LogWindow1")->trigger();
+}
+
+TEST_F(MainWindowTest, TheQuickBarAndTheLogSplitterAreKeptButNeverThePassword) {
+    auto w = start();
+    control<QLineEdit>(w.get(), "Quickhost")->setText("127.0.0.1");
+    control<QLineEdit>(w.get(), "quickport")->setText("1"); // nothing listens: refused
+    control<QLineEdit>(w.get(), "QuickUser")->setText("alice");
+    control<QLineEdit>(w.get(), "Quickpass")->setText("secret-word");
+    control<QToolButton>(w.get(), "quick_connect")->click();
+    spinFor(300);
+    auto* splitter = control<QSplitter>(w.get(), "log_splitter");
+    splitter->setSizes({300, 200});
+    const QList<int> kept = splitter->sizes();
+    control<QAction>(w.get(), "log_times")->trigger();
+    w->SaveAllState();
+    w.reset();
+
+    auto again = start();
+    EXPECT_EQ(control<QLineEdit>(again.get(), "Quickhost")->text(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(control<QLineEdit>(again.get(), "quickport")->text(), QStringLiteral("1"));
+    EXPECT_EQ(control<QLineEdit>(again.get(), "QuickUser")->text(), QStringLiteral("alice"));
+    EXPECT_NE(control<QLineEdit>(again.get(), "Quickpass")->text(), QStringLiteral("secret-word"));
+    EXPECT_EQ(again->findChild<QuickConnectBar*>()->recentHosts(), QStringList{"127.0.0.1"});
+    EXPECT_TRUE(control<QAction>(again.get(), "log_times")->isChecked());
+    EXPECT_EQ(control<QSplitter>(again.get(), "log_splitter")->sizes(), kept);
+    // The settings file never holds the typed password.
+    QFile file(SettingsStore().fileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("secret-word"));
+    // With time stamps each log line starts with the time it was logged.
+    again->Log().appendLine("a line", SessionLog::Information);
+    const QString text = control<QTextEdit>(again.get(), "ftplog")->toPlainText();
+    EXPECT_TRUE(QRegularExpression("\\d\\d:\\d\\d:\\d\\d a line").match(text).hasMatch())
+        << text.toStdString();
 }
 
 TEST_F(MainWindowTest, ASecondStartBringsTheRunningWindowToTheFront) {
@@ -687,6 +739,67 @@ void chooseFileInNextDialog(const char* name, const QString& path) {
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept");
     });
+}
+
+TEST_F(MainWindowTest, EveryQueueStateHasItsIconAndFailedOrSkippedRowsStandOut) {
+    // States that mean different things to the user look different.
+    const std::pair<QueueState, QueueState> distinct[] = {
+        {FileWaiting, FileActive},      {FileActive, DownloadDone},
+        {DownloadDone, Failed},         {Failed, Skipped},
+        {Skipped, FileWaiting},         {FolderWaiting, FolderActive},
+        {FolderActive, FolderCancelled}};
+    for (const auto& [a, b] : distinct)
+        EXPECT_NE(QueueStateIconName(a), QueueStateIconName(b)) << a << " " << b;
+    for (QueueState state : {FolderWaiting, FolderActive, FolderExpanded, DownloadFolderDone,
+                             UploadFolderDone, FolderCancelled, FileWaiting, FileActive,
+                             DownloadDone, UploadDone, Failed, Skipped, FileCancelled}) {
+        EXPECT_FALSE(QueueRowDelegate::iconFor(state).isNull()) << state;
+        EXPECT_EQ(QueueRowDelegate::textColourFor(state).isValid(),
+                  state == Failed || state == Skipped || state == FileCancelled ||
+                      state == FolderCancelled)
+            << state;
+    }
+    auto w = start();
+    queue_manager& queues = w->Queues();
+    QueueItem* item = queues.AddItem(queues.Queue(), "download", "/l/a.txt", "/pub/a.txt", "6", "h",
+                                     "u", "p", false);
+    QAbstractItemModel* model = control<QTreeView>(w.get(), "queue")->model();
+    EXPECT_EQ(model->index(0, 0).data(QueueModel::kIconNameRole).toString(),
+              QueueStateIconName(FileWaiting));
+    // The row's hint says the file goes in ASCII, which converts its line ends.
+    EXPECT_TRUE(model->index(0, 0).data(Qt::ToolTipRole).toString().contains("ASCII"));
+    queues.Queue().setState(item, Skipped);
+    EXPECT_TRUE(model->index(0, 3).data(QueueModel::kAttentionRole).toBool());
+}
+
+TEST_F(MainWindowTest, AFailureIsSaidInTheStatusBarAndOnceThroughTheTrayWhileHidden) {
+    auto w = start();
+    w->SetTrayAvailable(true);
+    QStringList told;
+    w->trayMessage = [&](const QString& text) { told << text; };
+    queue_manager& queues = w->Queues();
+    QueueItem* a =
+        queues.AddItem(queues.Queue(), "upload", "/l/a", "/ro/a", "1", "h", "u", "p", false);
+    QueueItem* b =
+        queues.AddItem(queues.Queue(), "upload", "/l/b", "/ro/b", "1", "h", "u", "p", false);
+    queues.CopyToFailedQueue(a, "553 Could not create file.");
+    auto* status = control<QLabel>(w.get(), "status_left");
+    EXPECT_TRUE(status->text().contains("/ro/a")) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains("553 Could not create file."));
+    EXPECT_TRUE(told.isEmpty()); // the window is on screen
+
+    w->close(); // into the tray
+    ASSERT_FALSE(w->isVisible());
+    queues.CopyToFailedQueue(b, "553 Could not create file.");
+    queues.CopyToFailedQueue(b, "553 Could not create file.");
+    ASSERT_EQ(told.size(), 1); // once, not once per failure
+    EXPECT_TRUE(told.first().contains("/ro/b"));
+    EXPECT_EQ(control<QTabWidget>(w.get(), "queue_pages")->tabText(1),
+              QStringLiteral("Failed Queue (3)"));
+    // A row the user moves there is no failure.
+    w->BringToFront();
+    queues.CopyToFailedQueue(a, "");
+    EXPECT_TRUE(status->text().contains("/ro/b"));
 }
 
 TEST_F(MainWindowTest, QueueCommandsMoveSubmitExportAndImport) {

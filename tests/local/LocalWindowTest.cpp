@@ -22,6 +22,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -181,6 +182,99 @@ TEST_P(LocalWindowTest,
     EXPECT_FALSE(dropOn(localList()->viewport(), fileRow.center(), down.get()));
 }
 
+TEST_P(LocalWindowTest, RemoteRowsDraggedOntoTheLocalListQueueEveryTimeWhereverTheyComeIn) {
+    for (const char* name : {"d1.bin", "d2.bin", "d3.bin"})
+        writeShared(server.root + "/" + name, pattern(3000, name[1]));
+    writeShared(local + "/here.txt", "x");
+    QDir().mkpath(local + "/dl");
+    connectSession();
+    pane()->ListFolder(local);
+    ASSERT_TRUE(remoteShows("d3.bin"));
+    QWidget* viewport = localList()->viewport();
+    const QPoint fileRow = localList()->visualRect(localRow("here.txt")).center();
+    const QPoint dlRow = localList()->visualRect(localRow("dl")).center();
+    const QPoint empty(5, viewport->height() - 3);
+    // Each drag comes in over a file row (no target) and goes on to a target: the folder
+    // row, then the empty space, then the folder row again; every one is queued.
+    const QPoint targets[] = {dlRow, empty, dlRow};
+    const char* names[] = {"d1.bin", "d2.bin", "d3.bin"};
+    for (int i = 0; i < 3; ++i) {
+        selectRemote({names[i]});
+        const DraggedRemoteRow row{names[i], remoteRow(names[i])->text(1), false,
+                                   QStringLiteral("3000")};
+        std::unique_ptr<QMimeData> drag(DragData::fromRemoteList({row}));
+        ASSERT_TRUE(dragAcross(viewport, fileRow, targets[i], drag.get())) << i;
+        ASSERT_EQ(queued(), size_t(i + 1));
+        // The exact size from the listing, not an estimate from the KB column.
+        EXPECT_EQ(queue_manager::GetField(top(i), "size"), QByteArray("3000"));
+    }
+    EXPECT_EQ(QString::fromUtf8(queue_manager::GetField(top(1), "local_path")), local + "/d2.bin");
+    ASSERT_TRUE(finished(top(2), DownloadDone));
+    EXPECT_EQ(readFile(local + "/dl/d3.bin"), pattern(3000, '3'));
+    // The local pane shows what arrived in its folder without a Refresh.
+    ASSERT_TRUE(finished(top(1), DownloadDone));
+    EXPECT_TRUE(
+        waitFor([&] { return pane()->Model().findPath(local + "/d2.bin").isValid(); }, 5000));
+    // A file row is still no target for the drop.
+    std::unique_ptr<QMimeData> again(DragData::fromRemoteList({{"d1.bin", "2.93", false}}));
+    EXPECT_FALSE(dragAcross(viewport, dlRow, fileRow, again.get()));
+}
+
+TEST_P(LocalWindowTest, TheToolbarFollowsTheRemoteSelectionAndTheSessionAndKeysNavigate) {
+    makeDir(server.root + "/sub");
+    writeShared(server.root + "/sub/inner.txt", "inner");
+    writeShared(server.root + "/file_10.txt", "ten");
+    writeShared(server.root + "/file_2.txt", "two");
+    connectSession();
+    pane()->ListFolder(local);
+    ASSERT_TRUE(remoteShows("file_2.txt"));
+    EXPECT_EQ(w->windowTitle(), server.user + QStringLiteral("@127.0.0.1 \u2014 1Quillon"));
+    // The folder first, then the names with their numbers by value.
+    QStringList order;
+    for (int i = 0; i < remoteList()->topLevelItemCount(); ++i)
+        order << remoteList()->topLevelItem(i)->text(0);
+    EXPECT_EQ(order.indexOf("sub"), 0) << order.join(' ').toStdString();
+    EXPECT_LT(order.indexOf("file_2.txt"), order.indexOf("file_10.txt"));
+
+    // A folder row: downloaded, deleted, never viewed, opened or edited.
+    selectRemote({"sub"});
+    for (const char* name : {"View_Button", "Open_Button", "Remote_View", "Remote_Edit"})
+        EXPECT_FALSE(act(name)->isEnabled()) << name;
+    for (const char* name : {"Download_Button", "Delete_Button", "Rename_Button"})
+        EXPECT_TRUE(act(name)->isEnabled()) << name;
+    // A file row: viewed too; the server has no clipboard to copy to.
+    selectRemote({"file_2.txt"});
+    for (const char* name : {"View_Button", "Open_Button", "Remote_Edit", "Download_Button"})
+        EXPECT_TRUE(act(name)->isEnabled()) << name;
+    EXPECT_FALSE(act("Copy_Button")->isEnabled());
+    // The same row clicked again after a transfer: Download still follows it.
+    act("Download_Button")->trigger();
+    ASSERT_TRUE(finished(top(0), DownloadDone));
+    selectRemote({"file_2.txt"});
+    EXPECT_TRUE(act("Download_Button")->isEnabled());
+
+    // Enter on a folder row goes into it, Backspace one level up.
+    selectRemote({"sub"});
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(remoteList(), &enter);
+    ASSERT_TRUE(waitFor([&] { return remoteRow("inner.txt") != nullptr; }, 10000));
+    ASSERT_TRUE(idle());
+    focus(remoteList());
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(remoteList(), &back);
+    ASSERT_TRUE(waitFor([&] { return remoteRow("file_10.txt") != nullptr; }, 10000));
+
+    // After Disconnect nothing on the toolbar acts on the remote pane.
+    ASSERT_TRUE(idle());
+    selectRemote({"file_10.txt"});
+    act("Abort_Button")->trigger();
+    ASSERT_TRUE(waitFor([&] { return !w->Navigation()->IsConnected(); }, 10000));
+    for (const char* name : {"View_Button", "Open_Button", "Delete_Button", "Download_Button",
+                             "Rename_Button", "Cut_Button"})
+        EXPECT_FALSE(act(name)->isEnabled()) << name;
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("1Quillon "));
+}
+
 TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
     for (const char* name : {"m1", "m2", "m3", "alone"})
         writeShared(server.root + "/" + name, name);
@@ -209,6 +303,9 @@ TEST_P(LocalWindowTest, RemoteCutAndPasteMovesEveryRowAndRefusesTheSameRow) {
     selectRemote({"dest"});
     act("Remote_Paste")->trigger();
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(here + "/dest/m3"); }, 15000));
+    // The cut rows have moved: nothing is left to paste, in the menu or on the toolbar.
+    EXPECT_FALSE(act("Remote_Paste")->isEnabled());
+    EXPECT_FALSE(act("Paste_Button")->isEnabled());
     for (const char* name : {"m1", "m3"}) {
         EXPECT_EQ(readFile(here + "/dest/" + name), QByteArray(name));
         EXPECT_FALSE(QFileInfo::exists(here + "/" + name)) << name;

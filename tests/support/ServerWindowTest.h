@@ -53,6 +53,26 @@ inline bool dropOn(QWidget* viewport, const QPoint& at, QMimeData* data) {
     return drop.isAccepted();
 }
 
+// A drag as a pointer makes it: it comes in at `from`, moves to `to` and drops there when
+// the last move was accepted. Whether the drop was taken.
+inline bool dragAcross(QWidget* viewport, const QPoint& from, const QPoint& to, QMimeData* data) {
+    QDragEnterEvent enter(from, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    // Qt sends no moves to a widget that refused the enter.
+    if (!enter.isAccepted()) return false;
+    for (const QPoint& at : {from, to}) {
+        QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        if (at == to && !move.isAccepted()) return false;
+    }
+    QDropEvent drop(QPointF(to), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    return drop.isAccepted();
+}
+
 // The window with its panes, for tests with or without a server.
 class PaneFixture {
 public:

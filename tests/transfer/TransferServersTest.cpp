@@ -7,6 +7,7 @@
 #include "Scratch.h"
 #include "TransferManager.h"
 #include "TransferText.h"
+#include "WorkerPanel.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -177,6 +178,51 @@ TEST_P(TransferServersTest, AMissingFileIsTriedAsOftenAsAllowedThenFailsWithTheS
     const QByteArray error = t->failQueue.root()->children[0]->column(9);
     EXPECT_TRUE(error.startsWith("550")) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(local + "/gone.bin"));
+}
+
+// Records what a worker draws, in order: "G n" for the bar, "P text" for the line and
+// "T type" for the transfer type.
+class RecordingPanel : public WorkerPanel {
+public:
+    explicit RecordingPanel(QStringList& log) : m_log(log) {}
+    void SetGauge(int percent) override {
+        WorkerPanel::SetGauge(percent);
+        m_log << QStringLiteral("G %1").arg(percent);
+    }
+    void SetProgress(const QString& text) override {
+        WorkerPanel::SetProgress(text);
+        m_log << QStringLiteral("P ") + text;
+    }
+    void SetTransferType(const QString& type) override {
+        WorkerPanel::SetTransferType(type);
+        m_log << QStringLiteral("T ") + type;
+    }
+
+private:
+    QStringList& m_log;
+};
+
+TEST_P(TransferServersTest, TheBarAndTheLineMoveTogetherAndTheRowTakesTheExactSize) {
+    QStringList drawn;
+    t->task.hooks.makePanel = [&drawn] { return std::make_unique<RecordingPanel>(drawn); };
+    writeFile(serverPath("progress.bin"), pattern(3 << 20, 7));
+    // Queued with a size estimated from a listing's KB column.
+    QueueItem* f =
+        add("download", local + "/progress.bin", remote("progress.bin"), false, (3 << 20) + 1000);
+    t->task.ScanQueue();
+    ASSERT_TRUE(t->waitState(f, DownloadDone)) << f->state();
+    EXPECT_EQ(f->column(3), QByteArray::number(3 << 20));
+    EXPECT_TRUE(drawn.contains("T Binary"));
+    // Every step of the bar short of the end comes with its line, drawn from the same count.
+    int steps = 0;
+    for (qsizetype i = 0; i < drawn.size(); ++i) {
+        if (!drawn[i].startsWith("G ") || drawn[i] == "G 0" || drawn[i] == "G 100") continue;
+        ++steps;
+        ASSERT_LT(i + 1, drawn.size());
+        EXPECT_TRUE(drawn[i + 1].startsWith("P ")) << drawn.mid(i, 2).join(" | ").toStdString();
+        EXPECT_FALSE(drawn[i + 1].startsWith("P 0.00")) << drawn[i + 1].toStdString();
+    }
+    EXPECT_GT(steps, 0);
 }
 
 TEST_P(TransferServersTest, ExistingFileDecisionsOnBothSides) {
