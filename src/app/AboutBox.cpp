@@ -1,5 +1,7 @@
 #include "AboutBox.h"
 
+#include "DialogFit.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -8,6 +10,7 @@
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About 1Quillon"));
+    fitDialog(this);
     auto* layout = new QVBoxLayout(this);
     auto* name = new QLabel(
         QStringLiteral("<h2>1Quillon</h2>Version %1").arg(QStringLiteral(QUILLON_VERSION)), this);

@@ -38,7 +38,7 @@ QIcon AppIcon() {
         if (!fromFile.isNull()) return fromFile;
     }
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(drawIcon(size));
     return icon;
 }

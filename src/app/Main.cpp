@@ -60,6 +60,7 @@ TMainform::TMainform(QWidget* parent)
     verticleSplitter->addWidget(buildLeftPane());
     verticleSplitter->addWidget(buildRightPane());
     verticleSplitter->setStretchFactor(1, 1);
+    connect(verticleSplitter, &QSplitter::splitterMoved, this, [this] { m_panesPlaced = true; });
     bottomSplitter->addWidget(verticleSplitter);
     m_queuePages = new QueuePages(m_queueManager, m_task);
     connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
@@ -534,8 +535,9 @@ void TMainform::restoreWindowMemory() {
     m_memory.load();
     for (auto* splitter : findChildren<QSplitter*>()) {
         const QByteArray state = m_memory.splitters.value(splitter->objectName());
-        if (!state.isEmpty() && splitter->restoreState(state) && splitter == m_logSplitter)
-            m_logPlaced = true;
+        if (state.isEmpty() || !splitter->restoreState(state)) continue;
+        if (splitter == m_logSplitter) m_logPlaced = true;
+        if (splitter->objectName() == QLatin1String("verticle_splitter")) m_panesPlaced = true;
     }
     m_logView->setTimeStamps(m_memory.logTimes);
     connect(m_logView, &LogView::timeStampsChanged, this, [this](bool on) {
@@ -651,6 +653,17 @@ void TMainform::settingsButtonClick() {
     setViewShown(Setting::ToolBar, true);
     if (m_settings) m_settings->exec();
     setViewShown(Setting::ToolBar, true);
+}
+
+void TMainform::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // Every button fits from 1024 pixels up: below about 1300 they show icons only, with
+    // their names as hints.
+    m_toolbar->setToolButtonStyle(width() < 1300 ? Qt::ToolButtonIconOnly
+                                                 : Qt::ToolButtonTextUnderIcon);
+    // Until the user moves it, the remote side gets three fifths of the width.
+    auto* panes = findChild<QSplitter*>(QStringLiteral("verticle_splitter"));
+    if (panes && !m_panesPlaced) panes->setSizes({width() * 2 / 5, width() * 3 / 5});
 }
 
 bool TMainform::eventFilter(QObject* watched, QEvent* event) {

@@ -105,6 +105,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildMenus();
@@ -125,7 +126,7 @@ private:
     void bindTransfers();
     void bindTransferRequests();
     void bindSiteManager();
-    // "Upload as Zip Archive...": packs the paths (with progress, cancellable) into an
+    // "Upload As Zipped Archive": packs the paths (with progress, cancellable) into an
     // archive or a self-extracting program and queues it for the displayed folder.
     void uploadAsZip(const QStringList& paths);
     // Archive folders no queue item needs any more are removed.
@@ -164,6 +165,7 @@ private:
     WindowMemory m_memory;
     // The log's splitter has a position the user chose (or one put back).
     bool m_logPlaced = false;
+    bool m_panesPlaced = false;
     std::unique_ptr<SiteTree> m_sites;
     // The entry id of the site the session was opened from (0: a quick connection).
     uint64_t m_sessionSiteId = 0;

@@ -37,7 +37,7 @@ void TMainform::buildMenus() {
     m_a.NewFtpSite1 = action(file, QStringLiteral("NewFtpSite1"), QStringLiteral("&New FTP Site"),
                              QKeySequence(QStringLiteral("Alt+N")));
     m_a.UploadAsZip1 =
-        action(file, QStringLiteral("UploadAsZip1"), QStringLiteral("Upload as Zip Archive..."));
+        action(file, QStringLiteral("UploadAsZip1"), QStringLiteral("Upload As Zipped Archive"));
     m_a.UploadAsZip1->setEnabled(false);
     file->addSeparator();
     m_a.Exit1 = action(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"),

@@ -7,8 +7,8 @@ namespace {
 const QString kGroup = QStringLiteral("Window");
 
 QStringList names() {
-    return WindowMemory::kSplitters + QStringList{"LogTimes", "QuickHost", "QuickPort",
-                                                  "QuickUser", "RecentServers"};
+    return WindowMemory::kSplitters +
+           QStringList{"LogTimes", "QuickHost", "QuickPort", "QuickUser", "RecentServers"};
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// "Upload as Zip Archive...": the name box, packing with a progress box that can cancel,
+// "Upload As Zipped Archive": the name box, packing with a progress box that can cancel,
 // the self-extracting program when the settings ask for it, and the one queue item.
 #include "Main.h"
 

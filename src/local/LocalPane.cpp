@@ -13,12 +13,14 @@
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -56,6 +58,36 @@ protected:
         QTreeView::focusInEvent(event);
         if (focusIn) focusIn();
     }
+
+public:
+    // Typing finds a row by its name (the view would search the hidden "Full path").
+    void keyboardSearch(const QString& search) override {
+        if (!model() || search.isEmpty()) return;
+        if (!m_typed.isValid() || m_typed.elapsed() > QApplication::keyboardInputInterval())
+            m_prefix.clear();
+        m_typed.start();
+        m_prefix += search;
+        // A repeated letter walks through the names that start with it.
+        const bool repeat = m_prefix.size() > 1 && m_prefix.count(m_prefix[0]) == m_prefix.size();
+        const QString wanted = repeat ? m_prefix.left(1) : m_prefix;
+        const QModelIndex current = currentIndex();
+        const QModelIndex parent = current.parent();
+        const int rows = model()->rowCount(parent);
+        const int start = current.isValid() ? current.row() + (repeat || m_prefix.size() == 1) : 0;
+        for (int i = 0; i < rows; ++i) {
+            const QModelIndex at = model()->index((start + i) % rows, LocalListModel::Name, parent);
+            if (at.data().toString().startsWith(wanted, Qt::CaseInsensitive)) {
+                selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+                scrollTo(at);
+                return;
+            }
+        }
+    }
+
+private:
+    QString m_prefix;
+    QElapsedTimer m_typed;
 };
 
 QIcon iconFor(const LocalEntry& e) {
@@ -123,6 +155,7 @@ LocalPane::LocalPane(QWidget* parent) : QWidget(parent) {
     };
     list->focusIn = [this] { updateCommands(); };
     m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     layout->addLayout(bar);
     layout->addWidget(m_currDir);
@@ -172,7 +205,7 @@ void LocalPane::buildMenu() {
     m_upload = addMenuAction(m_menu, "Local_Upload", QStringLiteral("Upload"));
     m_upload->setEnabled(false);
     m_uploadZip =
-        addMenuAction(m_menu, "Local_UploadAsZip", QStringLiteral("Upload as Zip Archive..."));
+        addMenuAction(m_menu, "Local_UploadAsZip", QStringLiteral("Upload As Zipped Archive"));
     m_uploadZip->setEnabled(false);
     m_menu->addSeparator();
     m_open = addMenuAction(m_menu, "Local_Open", QStringLiteral("Open/Execute"),
@@ -417,6 +450,28 @@ bool LocalPane::acceptsDrop(const QMimeData* data, const QPoint& at) const {
 }
 
 bool LocalPane::eventFilter(QObject* watched, QEvent* event) {
+    // Keys of the list itself, not of a name being edited in it.
+    if (watched == m_list && event->type() == QEvent::KeyPress && m_list->hasFocus()) {
+        // Enter opens the current row (a folder is listed, a file viewed); Backspace goes
+        // one level up.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Backspace) {
+            m_goUp->click();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+            const QModelIndex row = m_list->currentIndex().siblingAtColumn(0);
+            if (!row.isValid()) return true;
+            if (QFileInfo(m_model->entry(row).path).isDir()) {
+                ListFolder(m_model->entry(row).path);
+            } else {
+                View();
+            }
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched != m_list->viewport()) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:

@@ -75,7 +75,7 @@ public:
 
 signals:
     void uploadRequested(const QStringList& localPaths);
-    // "Upload as Zip Archive...": the selection packed into one archive and uploaded.
+    // "Upload As Zipped Archive": the selection packed into one archive and uploaded.
     void uploadZipRequested(const QStringList& localPaths);
     void remoteRowsDropped(const QList<DraggedRemoteRow>& rows, const QString& localFolder);
     // The commands the selection allows, for the window's toolbar and Edit menu; all off

@@ -192,7 +192,8 @@ void RemotePaneWidget::bind(Navigation_Manager& session) {
 }
 
 bool RemotePaneWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list && event->type() == QEvent::KeyPress)
+    // Keys of the list itself, not of a name being edited in it.
+    if (watched == m_list && event->type() == QEvent::KeyPress && m_list->hasFocus())
         return listKey(static_cast<QKeyEvent*>(event)->key()) ||
                QWidget::eventFilter(watched, event);
     if (watched == m_list->viewport() &&

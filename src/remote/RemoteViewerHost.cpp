@@ -1,10 +1,12 @@
 #include "RemoteViewerHost.h"
 
+#include "ElidePath.h"
 #include "PlainMessage.h"
 #include "TextEditor.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
@@ -23,7 +25,11 @@ void RemoteViewerHost::AskSaveFile(const QString& remotePath, std::function<void
                                    QStringLiteral("Save File?"), QMessageBox::Yes | QMessageBox::No,
                                    m_window);
     box->setObjectName(QStringLiteral("save_file"));
-    box->setInformativeText(remotePath);
+    // A path is shortened from the front, never broken inside a name.
+    const QFontMetrics metrics(box->font());
+    box->setInformativeText(ElidePath(
+        remotePath, [&metrics](const QString& t) { return metrics.horizontalAdvance(t) <= 480; }));
+    box->setToolTip(remotePath);
     box->setWindowModality(Qt::ApplicationModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {

@@ -1,5 +1,7 @@
 #include "SiteInfoDialog.h"
 
+#include "DialogFit.h"
+
 #include "PlainMessage.h"
 
 #include <QAction>
@@ -47,6 +49,7 @@ void boldBlue(QGroupBox* group) {
 Tsite_info_form::Tsite_info_form(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Tsite_info_form"));
     setWindowTitle(QStringLiteral("Site Info"));
+    fitDialog(this);
     auto* layout = new QVBoxLayout(this);
 
     m_siteGroup = new QGroupBox(QStringLiteral("Site Info"), this);
@@ -203,4 +206,12 @@ void Tsite_info_form::browse(QLineEdit* into) {
     picker.setOption(QFileDialog::ShowDirsOnly);
     if (picker.exec() == QDialog::Accepted && !picker.selectedFiles().isEmpty())
         into->setText(QDir::toNativeSeparators(picker.selectedFiles().first()));
+}
+
+void Tsite_info_form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The first field of the part that is shown takes the typing.
+    QLineEdit* first = m_siteGroup->isVisible() ? m_label : m_bookmarkLabel;
+    QMetaObject::invokeMethod(
+        first, [first] { first->setFocus(Qt::ActiveWindowFocusReason); }, Qt::QueuedConnection);
 }

@@ -25,6 +25,9 @@ public:
     // The dialog closed with "Connect".
     bool connectRequested() const { return m_connect; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void finish(bool connect);
     void browse(QLineEdit* into);

@@ -1,5 +1,7 @@
 #include "InputBox.h"
 
+#include "DialogFit.h"
+
 #include <QInputDialog>
 
 std::optional<QString> askText(QWidget* parent, const char* name, const QString& title,
@@ -9,6 +11,7 @@ std::optional<QString> askText(QWidget* parent, const char* name, const QString&
     input.setWindowTitle(title);
     input.setLabelText(prompt);
     input.setTextValue(value);
+    fitDialog(&input);
     if (input.exec() != QDialog::Accepted) return std::nullopt;
     return input.textValue();
 }

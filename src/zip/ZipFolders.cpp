@@ -33,7 +33,12 @@ QSet<QString> sweep(const QSet<QString>& folders, const QStringList& stillNeeded
                 break;
             }
         }
-        if (needed || !QDir(folder).removeRecursively()) kept.insert(folder);
+        if (needed || !QDir(folder).removeRecursively()) {
+            kept.insert(folder);
+            continue;
+        }
+        // The run's folder goes with its last archive (it is made again when needed).
+        QDir().rmdir(QFileInfo(folder).path());
     }
     return kept;
 }

@@ -14,7 +14,7 @@ QString root();
 // A new empty folder for one archive ("" when it cannot be made).
 QString newFolder();
 // Of `folders`, those no path of `stillNeeded` lies in are removed; returns the ones
-// that stay.
+// that stay. The run's folder goes too once it is empty.
 QSet<QString> sweep(const QSet<QString>& folders, const QStringList& stillNeeded);
 
 } // namespace ZipFolders

@@ -465,6 +465,25 @@ TEST_F(LocalOperationsTest, DeleteGoesIntoTheTrashAndRowsFromTwoFoldersAreRefuse
     EXPECT_TRUE(QFileInfo::exists(root + "/two/y.txt"));
 }
 
+TEST_F(LocalOperationsTest, EnterOpensAFolderBackspaceGoesUpAndTypingFindsAName) {
+    QDir().mkpath(root + "/k/inner");
+    writeFile(root + "/k/zeta.txt", "z");
+    writeFile(root + "/k/beta.txt", "b");
+    pane()->ListFolder(root + "/k");
+    focus(localList());
+    // Typing finds the row by its name, not by the hidden full path.
+    localList()->keyboardSearch("z");
+    EXPECT_EQ(model().entry(localList()->currentIndex()).name, QStringLiteral("zeta.txt"));
+    selectLocal({localRow("inner")});
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(localList(), &enter);
+    EXPECT_EQ(pane()->CurrentFolder(), root + "/k/inner/");
+    focus(localList());
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(localList(), &back);
+    EXPECT_EQ(pane()->CurrentFolder(), root + "/k/");
+}
+
 TEST_F(LocalOperationsTest, RenameInPlaceNewFolderAndGoingUpToTheVolumes) {
     QDir().mkpath(root + "/a/b");
     pane()->ListFolder(root + "/a");

@@ -1,4 +1,4 @@
-// "Upload as Zip Archive..." through the real main window (offscreen) against pyftpdlib:
+// "Upload As Zipped Archive" through the real main window (offscreen) against pyftpdlib:
 // a folder row and a file row packed and uploaded byte for byte, the self-extracting
 // program uploaded in its place, the name rules of the box, the packing error, and the
 // archive's folder removed once it has been sent.
@@ -95,6 +95,18 @@ TEST_P(ZipUploadTest, TheSelfExtractingProgramGoesInsteadAndExtractsTheTree) {
     ASSERT_TRUE(run.waitForFinished(30000));
     EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
     EXPECT_EQ(fileTree(local + "/extracted/tree"), fileTree(local + "/tree"));
+    // Asked for help, it says how it is used and extracts nothing.
+    QProcess help;
+    help.setWorkingDirectory(local);
+    help.start(program, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(30000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().contains("Usage:"));
+    EXPECT_FALSE(QFileInfo::exists(local + "/--help"));
+    // Sent, its folder and (being the run's only archive) the run's folder go.
+    const QString runFolder = QFileInfo(QFileInfo(queuedPath).path()).path();
+    EXPECT_TRUE(waitFor([&] { return !QFileInfo::exists(runFolder); }, 5000))
+        << runFolder.toStdString();
 }
 
 TEST_P(ZipUploadTest, APackingErrorQueuesNothingAndCancelEndsTheCommand) {

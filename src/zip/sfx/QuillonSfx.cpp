@@ -289,6 +289,13 @@ bool extract(int fd, uint64_t fileSize, const Entry& e, const std::string& root,
 
 int main(int argc, char** argv) {
     std::string folder;
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("Usage: %s [FOLDER]\n"
+                    "Extracts the archive this program carries into FOLDER (made when it does\n"
+                    "not exist). Without FOLDER it asks for one.\n",
+                    argv[0]);
+        return 0;
+    }
     if (argc > 1) {
         folder = argv[1];
     } else {
