@@ -61,6 +61,7 @@ TMainform::TMainform(QWidget* parent)
     verticleSplitter->addWidget(buildRightPane());
     verticleSplitter->setStretchFactor(1, 1);
     connect(verticleSplitter, &QSplitter::splitterMoved, this, [this] { m_panesPlaced = true; });
+    connect(bottomSplitter, &QSplitter::splitterMoved, this, [this] { m_queuePlaced = true; });
     bottomSplitter->addWidget(verticleSplitter);
     m_queuePages = new QueuePages(m_queueManager, m_task);
     connect(m_queuePages, &QueuePages::closeRequested, this, [this] {
@@ -538,6 +539,7 @@ void TMainform::restoreWindowMemory() {
         if (state.isEmpty() || !splitter->restoreState(state)) continue;
         if (splitter == m_logSplitter) m_logPlaced = true;
         if (splitter->objectName() == QLatin1String("verticle_splitter")) m_panesPlaced = true;
+        if (splitter->objectName() == QLatin1String("bottom_splitter")) m_queuePlaced = true;
     }
     m_logView->setTimeStamps(m_memory.logTimes);
     connect(m_logView, &LogView::timeStampsChanged, this, [this](bool on) {
@@ -664,6 +666,9 @@ void TMainform::resizeEvent(QResizeEvent* event) {
     // Until the user moves it, the remote side gets three fifths of the width.
     auto* panes = findChild<QSplitter*>(QStringLiteral("verticle_splitter"));
     if (panes && !m_panesPlaced) panes->setSizes({width() * 2 / 5, width() * 3 / 5});
+    // And the queue a third of the height, enough for its buttons and several rows.
+    auto* queue = findChild<QSplitter*>(QStringLiteral("bottom_splitter"));
+    if (queue && !m_queuePlaced) queue->setSizes({queue->height() * 2 / 3, queue->height() / 3});
 }
 
 bool TMainform::eventFilter(QObject* watched, QEvent* event) {

@@ -166,6 +166,7 @@ private:
     // The log's splitter has a position the user chose (or one put back).
     bool m_logPlaced = false;
     bool m_panesPlaced = false;
+    bool m_queuePlaced = false;
     std::unique_ptr<SiteTree> m_sites;
     // The entry id of the site the session was opened from (0: a quick connection).
     uint64_t m_sessionSiteId = 0;

@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -22,9 +24,11 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeView>
@@ -116,6 +120,27 @@ LocalPane::LocalPane(QWidget* parent) : QWidget(parent) {
     auto* bar = new QHBoxLayout;
     m_localadd = new QComboBox(this);
     m_localadd->setObjectName(QStringLiteral("localadd"));
+    // Volumes and the folders gone to, and a typed path (completed from the file system).
+    m_localadd->setEditable(true);
+    m_localadd->setInsertPolicy(QComboBox::NoInsert);
+    m_localadd->setToolTip(QStringLiteral("Local Address"));
+    auto* folders = new QStringListModel(m_localadd);
+    auto* completer = new QCompleter(folders, m_localadd);
+    completer->setObjectName(QStringLiteral("local_path_completer"));
+    m_localadd->setCompleter(completer);
+    // The folders of the folder typed so far, read when the typing reaches a new one.
+    connect(m_localadd->lineEdit(), &QLineEdit::textEdited, this, [folders](const QString& t) {
+        const qsizetype slash = t.lastIndexOf(u'/');
+        if (slash < 0) return;
+        const QString base = t.left(slash + 1);
+        if (folders->property("base").toString() == base) return;
+        folders->setProperty("base", base);
+        QStringList paths;
+        for (const QString& name :
+             QDir(base).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
+            paths << base + name;
+        folders->setStringList(paths);
+    });
     m_refresh =
         makeToolButton(this, "refresh_local", QStringLiteral("Refresh"), QStyle::SP_BrowserReload);
     m_goUp = makeToolButton(this, "go_up", QStringLiteral("One Level Up"),
@@ -165,6 +190,12 @@ LocalPane::LocalPane(QWidget* parent) : QWidget(parent) {
     connect(m_localadd, &QComboBox::activated, this, [this](int index) {
         const QString root = m_localadd->itemData(index).toString();
         if (!root.isEmpty()) ListFolder(root);
+    });
+    connect(m_localadd->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        QString typed = m_localadd->currentText().trimmed();
+        if (typed.startsWith(u'~')) typed = QDir::homePath() + typed.mid(1);
+        if (typed.isEmpty()) return ListDrives();
+        GoTo(QDir::cleanPath(typed));
     });
     connect(m_goUp, &QToolButton::clicked, this, [this] {
         const QString parent = Local_Browse::ParentFolder(m_browse.CurrentFolder());
@@ -277,6 +308,11 @@ void LocalPane::ListDrives() {
 void LocalPane::ListFolder(const QString& path) {
     m_model->setRows(m_browse.ListFolder(path, true));
     showCurrentFolder();
+    // The folder joins the box's history (once), after the volumes.
+    const QString shown = m_browse.CurrentFolder();
+    if (!shown.isEmpty() && m_localadd->findData(shown) < 0)
+        m_localadd->addItem(QFileIconProvider().icon(QFileIconProvider::Folder), shown, shown);
+    m_localadd->setEditText(shown);
 }
 
 void LocalPane::GoTo(const QString& path) {

@@ -1,5 +1,6 @@
 // The local file operations of the local pane: clipboard, paste with its progress,
 // delete into the trash, rename in place, new folder, open, view, properties.
+#include "InputBox.h"
 #include "LocalClipboard.h"
 #include "LocalFileJob.h"
 #include "LocalListModel.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
@@ -227,11 +227,11 @@ void LocalPane::renameEdited(const QModelIndex& row, const QString& name) {
 }
 
 void LocalPane::NewFolder() {
-    bool ok = false;
-    const QString name = QInputDialog::getText(window(), QStringLiteral("New Directory Name"),
-                                               QStringLiteral("Please Enter New Directory Name"),
-                                               QLineEdit::Normal, QString(), &ok);
-    if (!ok || m_browse.CurrentFolder().isEmpty()) return;
+    const std::optional<QString> typed =
+        askText(window(), "new_local_folder", QStringLiteral("New Directory Name"),
+                QStringLiteral("Please Enter New Directory Name"));
+    if (!typed || m_browse.CurrentFolder().isEmpty()) return;
+    const QString name = *typed;
     if (!isPlainName(name)) {
         showError(QStringLiteral("\"%1\" cannot be a folder name.").arg(name));
         return;

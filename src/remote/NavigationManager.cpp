@@ -374,15 +374,17 @@ void Navigation_Manager::RequestFailed(TFtpRequest request, int error) {
         m_displayedDirectory.clear();
         m_controls.ShowStatus((m_client.Connected() ? QStringLiteral("Not logged in: ")
                                                     : QStringLiteral("Not connected: ")) +
-                              reason);
+                              RemoteListing::userReason(reason));
+        LogSessionClosedOwed();
         return;
     }
     if (request == ftpDirAsync && !m_listingFile.isEmpty()) QFile::remove(m_listingFile);
     m_keepErrorStatus = true;
     // The pane still shows the folder it showed: the address box says so again.
     m_pane.SetAddressText(m_displayedDirectory);
-    m_controls.ShowStatus(m_client.Connected() ? reason
-                                               : QStringLiteral("Not connected: ") + reason);
+    const QString words = RemoteListing::userReason(reason);
+    m_controls.ShowStatus(m_client.Connected() ? words : QStringLiteral("Not connected: ") + words);
+    LogSessionClosedOwed();
 }
 
 void Navigation_Manager::SessionConnected() {
@@ -396,9 +398,20 @@ void Navigation_Manager::SessionClosed() {
     EndChmod();
     m_controls.SetSessionControls(false);
     m_controls.ShowStatus(QStringLiteral("Not connected"));
-    m_log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
+    // After the reason, which the failed request's report brings a moment later.
+    m_sessionClosedOwed = true;
+    if (!m_client.ReportPending()) {
+        LogSessionClosedOwed();
+    } else {
+        QTimer::singleShot(200, this, &Navigation_Manager::LogSessionClosedOwed);
+    }
     m_pane.ClearAddressBox();
     m_keepAlive.stop();
+}
+
+void Navigation_Manager::LogSessionClosedOwed() {
+    if (std::exchange(m_sessionClosedOwed, false))
+        m_log.appendLine(QStringLiteral("Session Closed"), SessionLog::Error);
 }
 
 void Navigation_Manager::StateChanged() {

@@ -109,6 +109,7 @@ private:
     void EndChmod();
     void SessionConnected();
     void SessionClosed();
+    void LogSessionClosedOwed();
     void StateChanged();
     void KeepAliveTick();
     void ApplyAndOpen(const QString& host, const QString& user, const QString& password,
@@ -149,6 +150,7 @@ private:
     // A failure is in the status bar and the listing it starts must not replace it.
     bool m_keepErrorStatus = false;
     bool m_refreshPending = false;
+    bool m_sessionClosedOwed = false;
     // The listing being fetched goes here first and becomes the cache file only when
     // the server reports it complete.
     QString m_listingFile;

@@ -2,6 +2,8 @@
 
 #include "FileTypes.h"
 
+#include <QRegularExpression>
+
 namespace RemoteListing {
 
 QString cacheFile(const QString& programDir, const QString& host, const QString& port,
@@ -76,6 +78,15 @@ QString parent(const QString& directory) {
     if (slash < 0) return {};
     if (slash == 0) return QStringLiteral("/");
     return directory.left(slash);
+}
+
+QString userReason(const QString& reason) {
+    static const QRegularExpression local(
+        QStringLiteral("^500 (.*?)(?: connecting to (.*?))? \\((?:Winsock )?error #\\d+\\)$"));
+    const QRegularExpressionMatch m = local.match(reason);
+    if (!m.hasMatch()) return reason;
+    return m.captured(2).isEmpty() ? m.captured(1)
+                                   : m.captured(1) + QStringLiteral(": ") + m.captured(2);
 }
 
 SelectionCommands forSelection(int selectedRows, int selectedFolders) {

@@ -39,6 +39,12 @@ QString parent(const QString& directory);
 // folder + name when the folder is "/", else folder + "/" + name.
 QString join(const QString& folder, const QString& name);
 
+// What a failure says to the user in the status bar: the engine's texts for failures of
+// its own ("500 Connection refused by h:p (Winsock error #10061)") become words
+// ("Connection refused by h:p", "Host not found: h:p"); a server's reply stays as it is.
+// The log keeps the whole text, numbers included.
+QString userReason(const QString& reason);
+
 // Remote paths given to RNFR/RNTO are cut to 255 characters.
 QString cut255(const QString& path);
 

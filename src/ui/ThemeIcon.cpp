@@ -13,6 +13,8 @@ QIcon themeIcon(const QString& name, QStyle::StandardPixmap fallback) {
             }
         }
     }
-    if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    // A theme may name an icon it cannot draw here (a symbolic SVG without the SVG plug-in).
+    const QIcon themed = QIcon::fromTheme(name);
+    if (!themed.isNull() && !themed.pixmap(16, 16).isNull()) return themed;
     return QApplication::style()->standardIcon(fallback);
 }

@@ -482,6 +482,19 @@ TEST_F(LocalOperationsTest, EnterOpensAFolderBackspaceGoesUpAndTypingFindsAName)
     QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     QApplication::sendEvent(localList(), &back);
     EXPECT_EQ(pane()->CurrentFolder(), root + "/k/");
+    // The address box: it shows the folder, takes a typed one, and keeps the history.
+    auto* address = control<QComboBox>(w.get(), "localadd");
+    EXPECT_EQ(address->currentText(), root + "/k/");
+    EXPECT_GE(address->findData(root + "/k/inner/"), 0);
+    // A typed path is taken as it is meant: "..", doubled slashes and all.
+    const QString inner = QDir::cleanPath(root + "/k/inner") + u'/';
+    address->lineEdit()->setText(root + "/k//inner");
+    QApplication::sendEvent(address->lineEdit(), &enter);
+    EXPECT_EQ(pane()->CurrentFolder(), inner);
+    address->lineEdit()->setText(root + "/no-such-folder");
+    QApplication::sendEvent(address->lineEdit(), &enter);
+    EXPECT_TRUE(takeMessage().contains("not found"));
+    EXPECT_EQ(pane()->CurrentFolder(), inner);
 }
 
 TEST_F(LocalOperationsTest, RenameInPlaceNewFolderAndGoingUpToTheVolumes) {

@@ -449,11 +449,18 @@ TEST_F(NavigationTest, AServerThatNeverAnswersEndsInAnErrorLineAfterTheTimeOut) 
     EXPECT_EQ(session.Client().InactivityTimeout(), 1);
     session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("pw"),
                          server.port());
-    ASSERT_TRUE(
-        waitFor([&] { return log.lines().last().text.contains(QLatin1String("Timeout")); }, 5000));
-    EXPECT_EQ(log.lines().last().text,
-              QStringLiteral("421 Timeout: no reply from the server for 1 s"));
-    EXPECT_EQ(log.lines().last().colour, settings.integer(Setting::ErrorMsgColor));
+    const QString reason = QStringLiteral("421 Timeout: no reply from the server for 1 s");
+    auto at = [&](const QString& text) {
+        for (qsizetype i = 0; i < log.lines().size(); ++i) {
+            if (log.lines()[i].text == text) return i;
+        }
+        return qsizetype(-1);
+    };
+    ASSERT_TRUE(waitFor([&] { return at(QStringLiteral("Session Closed")) >= 0; }, 5000));
+    // The reason first, in the error colour, then that the session closed.
+    ASSERT_GE(at(reason), 0);
+    EXPECT_LT(at(reason), at(QStringLiteral("Session Closed")));
+    EXPECT_EQ(log.lines()[at(reason)].colour, settings.integer(Setting::ErrorMsgColor));
     EXPECT_FALSE(pane.paneEnabled);
     EXPECT_FALSE(session.IsConnected());
 }

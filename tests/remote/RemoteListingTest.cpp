@@ -254,3 +254,20 @@ TEST(FileEditingViewing, RemotePathsAndTemporaryCopiesStayInTheirFolder) {
 }
 
 } // namespace
+
+TEST(RemoteListing, TheUserReadsAFailureInWordsAndTheServersRepliesAsTheyAre) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"500 Connection refused by 127.0.0.1:2121 (Winsock error #10061)",
+         "Connection refused by 127.0.0.1:2121"},
+        {"500 Host not found connecting to no-such-host.invalid:21 (Winsock error #11001)",
+         "Host not found: no-such-host.invalid:21"},
+        {"500 Connection timed out (Winsock error #10060)", "Connection timed out"},
+        {"500 SOCKS5 server 127.0.0.1:1080 rejected the user name or password (the FTP server "
+         "h:21, error #20013)",
+         "500 SOCKS5 server 127.0.0.1:1080 rejected the user name or password (the FTP server "
+         "h:21, error #20013)"},
+        {"530 Login incorrect.", "530 Login incorrect."},
+        {"550 Rename failed.", "550 Rename failed."}};
+    for (const auto& [engine, shown] : cases)
+        EXPECT_EQ(RemoteListing::userReason(engine), QString::fromUtf8(shown)) << engine;
+}

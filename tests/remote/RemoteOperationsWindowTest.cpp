@@ -3,6 +3,7 @@
 // a new directory, CHMOD checked on the disk, and View and Edit with a recording editor;
 // and the CHMOD dialog's own rules.
 #include "ChmodDialog.h"
+#include "RemoteListing.h"
 #include "RemoteViewerHost.h"
 #include "ServerWindowTest.h"
 
@@ -175,6 +176,14 @@ TEST_P(RemoteOperationsTest, ViewAndEditWorkOnTemporaryCopiesAndYesSendsTheChang
     ASSERT_TRUE(
         waitFor([&] { return readFile(server.root + "/doc.txt") == "second version\n"; }, 10000))
         << readFile(server.root + "/doc.txt").toStdString();
+    // The row shows the size the file has now ("second version\n": 15 bytes).
+    EXPECT_TRUE(waitFor(
+        [&] {
+            QTreeWidgetItem* row = remoteRow("doc.txt");
+            return row && row->text(1) == RemoteListing::kilobytes("15");
+        },
+        10000))
+        << (remoteRow("doc.txt") ? remoteRow("doc.txt")->text(1).toStdString() : "no row");
     // The save made while the question was open went with the Yes: not asked about again.
     spinFor(700);
     for (QMessageBox* open : w->findChildren<QMessageBox*>(QStringLiteral("save_file")))

@@ -3,6 +3,7 @@
 // download, and writes PNG files into FOLDER: the transfer queue with its progress panels,
 // the site manager with a site and a bookmark, and the local pane. It drives the window by
 // its controls' object names, as a user would click them.
+#include "AppPaths.h"
 #include "LocalPane.h"
 #include "Main.h"
 #include "NavigationManager.h"
@@ -14,8 +15,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -59,6 +60,22 @@ int main(int argc, char** argv) {
     const QString host = QString::fromLocal8Bit(argv[1]), port = QString::fromLocal8Bit(argv[2]);
     const QString out = QString::fromLocal8Bit(argv[3]);
     QDir().mkpath(out);
+    {
+        // A few saved sites and a bookmark, as a user would have them.
+        SiteTree sites(AppPaths::programDir() + SiteTree::kFileName);
+        sites.load();
+        const int work = sites.addFolder(QStringLiteral("Work"), 0);
+        const int demo = sites.addEntry(QStringLiteral("Demo server"), work, host,
+                                        QStringLiteral("anonymous"), QStringLiteral("demo@"), port,
+                                        QDir::homePath(), QStringLiteral("/"), true);
+        sites.addEntry(QStringLiteral("Big files"), demo, host, QStringLiteral("anonymous"),
+                       QStringLiteral("demo@"), port, QDir::homePath(), QStringLiteral("/big"),
+                       false);
+        const int personal = sites.addFolder(QStringLiteral("Personal"), 0);
+        sites.addEntry(QStringLiteral("Photo archive"), personal, QStringLiteral("ftp.example.org"),
+                       QStringLiteral("me"), QStringLiteral("x"), QStringLiteral("21"),
+                       QDir::homePath(), QStringLiteral("/photos"), true);
+    }
     TMainform w;
     w.FormCreate();
     w.CreateDialogs();
@@ -83,11 +100,11 @@ int main(int argc, char** argv) {
     auto* pane = w.findChild<LocalPane*>(QStringLiteral("local_pane"));
     pane->ListFolder(local);
 
-
     // Into "big", everything selected and downloaded: the thread panel shows the workers.
     w.Navigation()->ChangeDirectory(QStringLiteral("/big"), true);
-    waitUntil([&] { return w.Navigation()->IsIdle() && w.Navigation()->DisplayedDirectory() == "/big"; },
-              15000);
+    waitUntil(
+        [&] { return w.Navigation()->IsIdle() && w.Navigation()->DisplayedDirectory() == "/big"; },
+        15000);
     remote->setFocus();
     remote->selectAll();
     control<QAction>(&w, "Download_Button")->trigger();
@@ -109,14 +126,7 @@ int main(int argc, char** argv) {
     pause(1500);
     shoot(&w, out + QStringLiteral("/local-pane.png"));
 
-    // The site manager with the server saved as a site from the quick bar.
-    QTimer::singleShot(300, &w, [] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) return;
-        control<QLineEdit>(dialog, "txtLabel")->setText(QStringLiteral("Demo server"));
-        if (auto* save = control<QPushButton>(dialog, "save_changes")) save->click();
-    });
-    control<QToolButton>(&w, "export_site")->click();
+    // The site manager, with the sites saved before the start.
     control<QTabWidget>(&w, "thread_panel")->setCurrentIndex(2);
     pause(500);
     shoot(&w, out + QStringLiteral("/site-manager.png"));
