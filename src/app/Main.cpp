@@ -120,6 +120,8 @@ void TMainform::bindFailures() {
 }
 
 TMainform::~TMainform() {
+    // The focus moves while the children go: it must not reach panes being destroyed.
+    disconnect(qApp, nullptr, this, nullptr);
     // The panes go after the window's own members: nothing they report reaches it then.
     m_localPane->disconnect(this);
     m_remotePane->disconnect(this);
