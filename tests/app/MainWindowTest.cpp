@@ -454,6 +454,24 @@ TEST_F(MainWindowTest, KeepAliveBoxAndMenuFollowEachOther) {
     EXPECT_TRUE(w->Settings().flag(Setting::NOOP));
 }
 
+TEST_F(MainWindowTest, At1024By700EveryToolbarButtonFitsAndTheRemotePaneGetsMostOfTheWidth) {
+    auto w = start();
+    w->showNormal();
+    w->resize(1024, 700);
+    spinFor(100);
+    auto* toolbar = control<QToolBar>(w.get(), "Main_Toolbar");
+    EXPECT_EQ(toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    // No button is hidden behind the toolbar's extension arrow.
+    auto* more = toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    EXPECT_TRUE(!more || !more->isVisible());
+    const QList<int> panes = control<QSplitter>(w.get(), "verticle_splitter")->sizes();
+    ASSERT_EQ(panes.size(), 2);
+    EXPECT_GT(panes[1], panes[0]);
+    w->resize(1400, 900);
+    spinFor(50);
+    EXPECT_EQ(toolbar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+}
+
 TEST_F(MainWindowTest, TheLogTakesAThirdOfTheRightSideUntilTheUserMovesIt) {
     auto w = start();
     w->resize(1280, 800);

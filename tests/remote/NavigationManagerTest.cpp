@@ -171,6 +171,25 @@ TEST_F(NavigationTest, MovesRunOneAfterAnotherTheShownFolderGoesUpFirstAndARefus
     for (const auto& l : log.lines())
         text << l.text;
     EXPECT_TRUE(text.join('\n').contains("553 Not allowed"));
+    // The refusal stays in the status bar through the listing the job made; the next
+    // success replaces it.
+    EXPECT_EQ(pane.status, QStringLiteral("553 Not allowed"));
+    session.Refresh();
+    ASSERT_TRUE(waitFor([&] { return pane.status.startsWith("Connected to"); }, 10000))
+        << pane.status.toStdString();
+    EXPECT_EQ(pane.status, QStringLiteral("Connected to 127.0.0.1: /home/test/moved"));
+}
+
+TEST_F(NavigationTest, ARefusedConnectionIsSaidInWordsTheNumberOnlyInTheLog) {
+    session.QuickConnect(QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("pw"),
+                         QStringLiteral("1"));
+    ASSERT_TRUE(waitFor([&] { return pane.status.contains("refused"); }, 10000))
+        << pane.status.toStdString();
+    EXPECT_EQ(pane.status, QStringLiteral("Not connected: Connection refused by 127.0.0.1:1"));
+    QStringList text;
+    for (const auto& l : log.lines())
+        text << l.text;
+    EXPECT_TRUE(text.join('\n').contains("10061")) << text.join('\n').toStdString();
 }
 
 // The recursive delete, against a scripted server that keeps a small folder tree: the

@@ -152,6 +152,9 @@ TEST_F(SiteWindowTest, FirstStartTheRootStaysNewFolderAndSiteAreSavedByteForByte
         auto* form = qobject_cast<Tsite_info_form*>(modal);
         ASSERT_TRUE(form);
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Site Info"));
+        // The first field takes the typing; a fixed dialog has no maximise button.
+        EXPECT_TRUE(waitFor([&] { return form->focusWidget() == edit(form, "txtLabel"); }, 2000));
+        EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
         EXPECT_EQ(edit(form, "txtUsername")->text(), QStringLiteral("anonymous"));
         EXPECT_EQ(edit(form, "txtPassword")->echoMode(), QLineEdit::Password);
         edit(form, "txtHost")->setText(QStringLiteral("127.0.0.1"));
