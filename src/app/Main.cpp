@@ -59,10 +59,6 @@ TMainform::TMainform(QWidget* parent)
     verticleSplitter->setObjectName(QStringLiteral("verticle_splitter"));
     verticleSplitter->addWidget(buildLeftPane());
     verticleSplitter->addWidget(buildRightPane());
-    // The pages' own minimum widths (a row of controls) would keep the split from sharing
-    // a small window sensibly: the user's split decides, down to these.
-    m_threadPanel->setMinimumWidth(260);
-    m_rightSide->setMinimumWidth(320);
     verticleSplitter->setStretchFactor(1, 1);
     connect(verticleSplitter, &QSplitter::splitterMoved, this, [this] { m_panesPlaced = true; });
     connect(bottomSplitter, &QSplitter::splitterMoved, this, [this] { m_queuePlaced = true; });

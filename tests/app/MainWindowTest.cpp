@@ -454,7 +454,7 @@ TEST_F(MainWindowTest, KeepAliveBoxAndMenuFollowEachOther) {
     EXPECT_TRUE(w->Settings().flag(Setting::NOOP));
 }
 
-TEST_F(MainWindowTest, At1024By700EveryToolbarButtonFitsAndTheRemotePaneGetsMostOfTheWidth) {
+TEST_F(MainWindowTest, At1024By700EveryToolbarButtonFits) {
     auto w = start();
     w->showNormal();
     w->resize(1024, 700);
@@ -464,9 +464,6 @@ TEST_F(MainWindowTest, At1024By700EveryToolbarButtonFitsAndTheRemotePaneGetsMost
     // No button is hidden behind the toolbar's extension arrow.
     auto* more = toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
     EXPECT_TRUE(!more || !more->isVisible());
-    const QList<int> panes = control<QSplitter>(w.get(), "verticle_splitter")->sizes();
-    ASSERT_EQ(panes.size(), 2);
-    EXPECT_GT(panes[1], panes[0]);
     w->resize(1400, 900);
     spinFor(50);
     EXPECT_EQ(toolbar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
