@@ -9,10 +9,10 @@
 #include "NavigationManager.h"
 #include "QueueModel.h"
 #include "SiteTree.h"
+#include "TestLoop.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -21,23 +21,8 @@
 #include <QTreeWidget>
 
 #include <cstdio>
-#include <functional>
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void pause(int ms) {
-    waitUntil([] { return false; }, ms);
-}
 
 template <typename T> T* control(QWidget* w, const char* name) {
     return w->findChild<T*>(QLatin1String(name));
@@ -90,8 +75,8 @@ int main(int argc, char** argv) {
     control<QLineEdit>(&w, "quickport")->setText(port);
     control<QToolButton>(&w, "quick_connect")->click();
     auto* remote = control<QTreeWidget>(&w, "remoteListView");
-    if (!waitUntil([&] { return w.Navigation()->IsIdle() && remote->topLevelItemCount() > 0; },
-                   15000)) {
+    if (!waitFor([&] { return w.Navigation()->IsIdle() && remote->topLevelItemCount() > 0; },
+                 15000)) {
         std::fprintf(stderr, "no listing from %s:%s\n", argv[1], argv[2]);
         return 1;
     }
@@ -102,18 +87,18 @@ int main(int argc, char** argv) {
 
     // Into "big", everything selected and downloaded: the thread panel shows the workers.
     w.Navigation()->ChangeDirectory(QStringLiteral("/big"), true);
-    waitUntil(
+    waitFor(
         [&] { return w.Navigation()->IsIdle() && w.Navigation()->DisplayedDirectory() == "/big"; },
         15000);
     remote->setFocus();
     remote->selectAll();
     control<QAction>(&w, "Download_Button")->trigger();
     control<QTabWidget>(&w, "thread_panel")->setCurrentIndex(1);
-    pause(2500);
+    spinFor(2500);
     shoot(&w, out + QStringLiteral("/transfer-queue.png"));
 
     // The local pane with what arrived, once the queue is done.
-    waitUntil(
+    waitFor(
         [&] {
             for (const auto& item : w.Queues().Queue().root()->children) {
                 if (item->state() != DownloadDone) return false;
@@ -123,12 +108,12 @@ int main(int argc, char** argv) {
         120000);
     control<QTabWidget>(&w, "thread_panel")->setCurrentIndex(0);
     pane->ListFolder(local);
-    pause(1500);
+    spinFor(1500);
     shoot(&w, out + QStringLiteral("/local-pane.png"));
 
     // The site manager, with the sites saved before the start.
     control<QTabWidget>(&w, "thread_panel")->setCurrentIndex(2);
-    pause(500);
+    spinFor(500);
     shoot(&w, out + QStringLiteral("/site-manager.png"));
     w.Navigation()->CloseSession();
     QDir(local).removeRecursively();
